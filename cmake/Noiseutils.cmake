@@ -1,0 +1,39 @@
+# libnoise's companion utilities ship only as gzipped source inside libnoise-dev.
+# Unpack and build them here; they never enter the repository.
+set(NOISEUTILS_DOC_DIR /usr/share/doc/libnoise-dev/noiseutils)
+set(NOISEUTILS_SRC_DIR ${CMAKE_BINARY_DIR}/noiseutils)
+
+if(NOT EXISTS ${NOISEUTILS_DOC_DIR}/noiseutils.cpp.gz OR NOT EXISTS ${NOISEUTILS_DOC_DIR}/noiseutils.h.gz)
+    message(FATAL_ERROR
+        "noiseutils source not found in ${NOISEUTILS_DOC_DIR}: install the Debian package libnoise-dev")
+endif()
+if(NOT EXISTS /usr/include/libnoise/noise.h)
+    message(FATAL_ERROR "libnoise headers not found in /usr/include/libnoise: install the Debian package libnoise-dev")
+endif()
+find_library(NOISE_LIBRARY noise)
+if(NOT NOISE_LIBRARY)
+    message(FATAL_ERROR "libnoise not found: install the Debian package libnoise-dev")
+endif()
+
+# The code includes <noise/...>; libnoise installs its headers as libnoise/.
+set(NOISE_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+file(MAKE_DIRECTORY ${NOISE_INCLUDE_DIR})
+if(NOT EXISTS ${NOISE_INCLUDE_DIR}/noise)
+    file(CREATE_LINK /usr/include/libnoise ${NOISE_INCLUDE_DIR}/noise SYMBOLIC)
+endif()
+
+file(MAKE_DIRECTORY ${NOISEUTILS_SRC_DIR})
+foreach(name noiseutils.h noiseutils.cpp)
+    execute_process(
+        COMMAND gzip -dc ${NOISEUTILS_DOC_DIR}/${name}.gz
+        OUTPUT_FILE ${NOISEUTILS_SRC_DIR}/${name}
+        RESULT_VARIABLE unpack_result)
+    if(NOT unpack_result EQUAL 0)
+        message(FATAL_ERROR "could not unpack ${NOISEUTILS_DOC_DIR}/${name}.gz: reinstall the Debian package libnoise-dev")
+    endif()
+endforeach()
+
+add_library(noiseutils STATIC ${NOISEUTILS_SRC_DIR}/noiseutils.cpp ${NOISEUTILS_SRC_DIR}/noiseutils.h)
+target_include_directories(noiseutils SYSTEM PUBLIC ${NOISE_INCLUDE_DIR} ${NOISEUTILS_SRC_DIR})
+target_compile_options(noiseutils PRIVATE -w)
+target_link_libraries(noiseutils PUBLIC ${NOISE_LIBRARY})

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Input.h"
+
+typedef struct _XDisplay Display;
+
+// Cursor and keys through the X server, on a display connection of its own.
+//
+// Reading the key map is a server round trip, far dearer than a block's draw call, and the
+// block drawing asks for V once per far block. So the key map is read together with the
+// cursor, once per frame at the start of drawing, and key questions are answered from that
+// snapshot: like the per-thread key state of Windows, it holds still while a frame is drawn.
+class X11Input : public Input {
+public:
+    X11Input();
+    ~X11Input() override;
+    X11Input(const X11Input&) = delete;
+    X11Input& operator=(const X11Input&) = delete;
+
+    bool readCursor(int& x, int& y) override;
+    void moveCursor(int x, int y) override;
+    bool isKeyHeld(int virtualKey) override;
+
+private:
+    bool connect();
+    void readKeymap();
+
+    Display* display = nullptr;
+    bool connectFailed = false;
+    bool haveKeymap = false;
+    char keymap[32] = {};
+    unsigned char keycodes[256] = {};
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include "terrain/CubeVertex.h"
+
+class Camera;
+
+// The height map shown as a field of blocks, one stack of `layers` cubes per column.
+class BlockTerrain {
+public:
+    int side;  // grid side at construction; fixes the slot arrays' capacity
+    int layers;
+    float minDrawHeight;
+    CubeVertex vertices[24] = {};
+    unsigned char indices[36] = {};
+    unsigned int vertexBuffer;
+    unsigned int indexBuffer;
+    // Per slot, where a block last passed the culling test through it.
+    std::unique_ptr<float[]> posX;
+    std::unique_ptr<float[]> posY;
+    std::unique_ptr<float[]> posZ;
+
+    BlockTerrain();
+    BlockTerrain(const BlockTerrain&) = delete;
+    BlockTerrain& operator=(const BlockTerrain&) = delete;
+
+    // Regenerates the terrain at a new side; a side whose slots would not fit is refused
+    // (false) and the grid stays as it was.
+    bool rebuild(int newSide);
+    void createCube();
+    void createBuffers();
+    void render(float scaleX, float scaleY, float scaleZ, int layers, Camera* camera);
+    void drawBlock(float x, float y, float z, int slot, Camera* camera);
+
+    int slotCapacity() const { return side * side * layers; }
+
+private:
+    void allocateSlots();
+    // The four interleaved array pointers into the bound vertex buffer.
+    static void setArrayPointers();
+};
+
+// The one block field.
+extern BlockTerrain blockTerrain;

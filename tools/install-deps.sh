@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the viewer needs; with --test, also what its tests need.
+# Only missing packages are installed, so a ready machine needs no network.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config
+          freeglut3-dev libglew-dev libglu1-mesa-dev libnoise-dev libx11-dev
+          libgl1-mesa-dri xvfb xauth xdotool x11-utils imagemagick)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Missing packages (${missing[*]}) and no sudo to install them as $(id -un)"; exit 1; }
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
