@@ -1,7 +1,6 @@
 // kelmora-texture [SIZE]: regenerates the terrain at SIZE and writes its texture image.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "generation/CoherentNoiseTerrain.h"
 #include "generation/Landscape.h"
@@ -12,7 +11,7 @@ constexpr int defaultSize = 32;
 constexpr const char* outputPath = "../data/terrainTex.bmp";
 
 bool parseSize(const char* text, int& size) {
-    if (text[0] == '\0' || std::strlen(text) > 3) {
+    if (text[0] == '\0') {
         return false;
     }
     int value = 0;
@@ -21,8 +20,11 @@ bool parseSize(const char* text, int& size) {
             return false;
         }
         value = value * 10 + (*c - '0');
+        if (value > CoherentNoiseTerrain::maxSize) {
+            return false;
+        }
     }
-    if (value < 1 || value > CoherentNoiseTerrain::maxSize) {
+    if (value < 1) {
         return false;
     }
     size = value;

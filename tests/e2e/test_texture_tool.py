@@ -58,9 +58,13 @@ class TextureToolTest(unittest.TestCase):
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertEqual(result.stdout, OUTPUT + "\n")
                 self.assert_texture(size)
+        # Leading zeros are still the same whole number.
+        result = self.run_tool("0016")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assert_texture(16)
 
     def test_bad_arguments_get_usage_and_status_2(self):
-        for args in (["0"], ["513"], ["abc"], ["12x"], ["-5"], [""], ["16", "16"]):
+        for args in (["0"], ["000"], ["513"], ["99999999999"], ["abc"], ["12x"], ["-5"], [""], ["16", "16"]):
             with self.subTest(args=args):
                 result = self.run_tool(*args)
                 self.assertEqual(result.returncode, 2)
