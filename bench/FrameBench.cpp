@@ -1,0 +1,428 @@
+// One whole frame of the viewer (the real onDisplay) at each grid size from the start pose, in
+// a real window, against a floor: the same frame's GL calls recorded once and played straight
+// to the driver with none of our logic. Also the start-up time to the first frame and the time
+// from key 1 to the next frame. Needs a display; tools/run-benchmarks.sh runs it on Xvfb.
+#include "bench/GlInterpose.h"
+#include "bench/StartPose.h"
+
+#include <benchmark/benchmark.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/Callbacks.h"
+#include "app/ShellSettings.h"
+#include "app/Startup.h"
+#include "camera/Camera.h"
+#include "generation/CoherentNoiseTerrain.h"
+#include "platform/FakeInput.h"
+#include "platform/Input.h"
+#include "platform/VirtualKeys.h"
+#include "terrain/BlockTerrain.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int gridSizes[] = {128, 64, 48, 32, 16, 4};
+// Timed pairs (one frame of ours, one of the floor) per size and V state. Under llvmpipe a
+// frame that draws costs about 15 microseconds a draw (half a second and more at 128); a frame
+// that draws nothing takes a few milliseconds and needs more pairs to settle.
+constexpr int pairsFor(int size, bool vHeld) {
+    if (!vHeld) {
+        return size >= 128 ? 5 : 41;
+    }
+    return size >= 64 ? 5 : size >= 48 ? 7 : size >= 32 ? 9 : size >= 16 ? 21 : 41;
+}
+constexpr int keyOneRepeats = 3;
+constexpr int windowWidth = 1024;
+constexpr int windowHeight = 768;
+
+// Set by the first initialiser of the program, before the library's process-wide objects.
+Clock::time_point initStart;
+double processAgeAtInit = -1.0;
+
+// Seconds since boot at which the kernel started this process, from /proc (tick resolution).
+double processStartSinceBoot() {
+    FILE* stat = std::fopen("/proc/self/stat", "r");
+    if (stat == nullptr) {
+        return -1.0;
+    }
+    char line[1024] = {};
+    const bool read = std::fgets(line, sizeof line, stat) != nullptr;
+    std::fclose(stat);
+    const char* afterName = read ? std::strrchr(line, ')') : nullptr;
+    if (afterName == nullptr) {
+        return -1.0;
+    }
+    // Fields after the name start at field 3; the start time is field 22.
+    unsigned long long ticks = 0;
+    const char* p = afterName + 2;
+    for (int field = 3; field < 22 && p != nullptr; ++field) {
+        p = std::strchr(p, ' ');
+        p = p != nullptr ? p + 1 : nullptr;
+    }
+    if (p == nullptr || std::sscanf(p, "%llu", &ticks) != 1) {
+        return -1.0;
+    }
+    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double secondsSinceBoot() {
+    timespec now = {};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+__attribute__((constructor(101))) void noteProcessStart() {
+    initStart = Clock::now();
+    const double started = processStartSinceBoot();
+    if (started >= 0.0) {
+        processAgeAtInit = secondsSinceBoot() - started;
+    }
+}
+
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 == 1 ? values[mid] : 0.5 * (values[mid - 1] + values[mid]);
+}
+
+FakeInput* fakeInput = nullptr;
+int builtSize = -1;
+
+void placeAtStart() {
+    placeAtStartPose(*camera);
+    // The cursor at the point mouse look re-centres to: the view does not turn.
+    fakeInput->setCursor(400, 300);
+}
+
+double timeOurFrame() {
+    const Clock::time_point start = Clock::now();
+    onDisplay();
+    glFinish();
+    return secondsBetween(start, Clock::now());
+}
+
+double timeFloorFrame(const glspy::Tape& tape) {
+    const Clock::time_point start = Clock::now();
+    glspy::replay(tape);
+    glFinish();
+    return secondsBetween(start, Clock::now());
+}
+
+// Our frame with every GL call swallowed: the time the frame spends outside the driver.
+double timeFrameWithoutDriver() {
+    glspy::mode = glspy::Mode::stub;
+    const Clock::time_point start = Clock::now();
+    onDisplay();
+    const double seconds = secondsBetween(start, Clock::now());
+    glspy::mode = glspy::Mode::forward;
+    return seconds;
+}
+
+void resetCounts() {
+    std::fill(std::begin(glspy::counts), std::end(glspy::counts), 0);
+    glspy::lineDraws = 0;
+}
+
+void recordFrame(glspy::Tape& into) {
+    glspy::tape.clear();
+    resetCounts();
+    glspy::mode = glspy::Mode::record;
+    onDisplay();
+    glspy::mode = glspy::Mode::forward;
+    glFinish();
+    into = glspy::tape;
+}
+
+// FNV-1a of the finished back buffer, read just before the swap.
+std::uint64_t frameHash = 0;
+std::vector<unsigned char> pixels(static_cast<std::size_t>(windowWidth) * windowHeight * 4);
+
+void hashBackBuffer() {
+    glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    std::uint64_t hash = 1469598103934665603ull;
+    for (unsigned char byte : pixels) {
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    frameHash = hash;
+}
+
+struct Row {
+    int size;
+    bool vHeld;
+    int pairs;
+    double oursSeconds;
+    double floorSeconds;
+    double ratio;
+    double withoutDriverSeconds;
+    std::uint64_t calls;
+    std::uint64_t filledDraws;
+    std::uint64_t lineDraws;
+    bool tapeSteady;
+    bool samePicture;
+};
+std::vector<Row> rows;
+
+void prepareSize(int size) {
+    if (builtSize != size) {
+        blockTerrain.rebuild(size);
+        meshSize = size;
+        builtSize = size;
+    }
+    placeAtStart();
+    fakeInput->releaseAllKeys();
+    // The first frame after a rebuild culls every block by the origin's box.
+    onDisplay();
+    glFinish();
+}
+
+void frameBenchmark(benchmark::State& state, int size, bool vHeld) {
+    prepareSize(size);
+    fakeInput->setKey(vk::v, vHeld);
+    onDisplay();
+    glFinish();
+
+    glspy::Tape tape;
+    recordFrame(tape);
+    Row row = {};
+    row.size = size;
+    row.vHeld = vHeld;
+    row.calls = tape.calls;
+    row.lineDraws = glspy::lineDraws;
+    row.filledDraws = glspy::counts[glspy::drawElements] - glspy::lineDraws;
+    if (glspy::counts[glspy::pushMatrix] == 0 || glspy::counts[glspy::translatef] == 0 ||
+        glspy::counts[glspy::swapBuffers] != 1 || glspy::counts[glspy::lookAt] != 1) {
+        state.SkipWithError("the library's GL calls were not captured");
+        return;
+    }
+    // A second frame must make the same calls, and the floor must draw the same picture.
+    glspy::Tape second;
+    glspy::beforeSwap = hashBackBuffer;
+    recordFrame(second);
+    row.tapeSteady = tape == second;
+    const std::uint64_t ourPicture = frameHash;
+    glspy::replay(tape);
+    glFinish();
+    row.samePicture = frameHash == ourPicture;
+    glspy::beforeSwap = nullptr;
+
+    std::vector<double> ours;
+    std::vector<double> floor;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        double our = 0.0;
+        double bare = 0.0;
+        // Alternate which goes first so drift falls on both alike.
+        if (ours.size() % 2 == 0) {
+            our = timeOurFrame();
+            bare = timeFloorFrame(tape);
+        } else {
+            bare = timeFloorFrame(tape);
+            our = timeOurFrame();
+        }
+        ours.push_back(our);
+        floor.push_back(bare);
+        ratios.push_back(our / bare);
+        state.SetIterationTime(our);
+    }
+    std::vector<double> withoutDriver;
+    for (int n = 0; n < std::max<int>(15, static_cast<int>(ours.size())); ++n) {
+        withoutDriver.push_back(timeFrameWithoutDriver());
+    }
+
+    row.pairs = static_cast<int>(ours.size());
+    row.oursSeconds = median(ours);
+    row.floorSeconds = median(floor);
+    row.ratio = median(ratios);
+    row.withoutDriverSeconds = median(withoutDriver);
+    rows.push_back(row);
+
+    state.counters["fps_ours"] = 1.0 / row.oursSeconds;
+    state.counters["fps_floor"] = 1.0 / row.floorSeconds;
+    state.counters["ratio"] = row.ratio;
+    state.counters["ratio_of_medians"] = row.oursSeconds / row.floorSeconds;
+    state.counters["outside_driver"] = row.withoutDriverSeconds / row.oursSeconds;
+    state.counters["draws"] = static_cast<double>(row.filledDraws + row.lineDraws);
+}
+
+struct StartTimes {
+    double execToInit = -1.0;
+    double staticInit = 0.0;
+    double startUp = 0.0;
+    double firstFrame = 0.0;
+    double fromInit = 0.0;
+};
+
+// Start-up as the viewer does it, then the main loop's own steps until its first frame is done.
+StartTimes startAndDrawFirstFrame(Clock::time_point mainStart, int* argc, char** argv) {
+    StartTimes times;
+    startUp(argc, argv);
+    const Clock::time_point started = Clock::now();
+    glspy::installHooks();
+    const std::uint64_t swapsBefore = glspy::swapCount;
+    const Clock::time_point giveUp = started + std::chrono::seconds(30);
+    while (glspy::swapCount == swapsBefore && Clock::now() < giveUp) {
+        glutMainLoopEvent();
+        if (glspy::swapCount == swapsBefore) {
+            onIdle();
+        }
+    }
+    glFinish();
+    const Clock::time_point drawn = Clock::now();
+    times.execToInit = processAgeAtInit;
+    times.staticInit = secondsBetween(initStart, mainStart);
+    times.startUp = secondsBetween(mainStart, started);
+    times.firstFrame = secondsBetween(started, drawn);
+    times.fromInit = secondsBetween(initStart, drawn);
+    return times;
+}
+
+struct KeyTimes {
+    double rebuild = 0.0;
+    double frame = 0.0;
+    double total = 0.0;
+    // What that frame asks of the driver, from one more, untimed, press.
+    std::uint64_t counts[glspy::codeCount] = {};
+    std::uint64_t lineDraws = 0;
+};
+
+KeyTimes timeKeyOne() {
+    std::vector<double> rebuilds;
+    std::vector<double> frames;
+    std::vector<double> totals;
+    for (int n = 0; n < keyOneRepeats; ++n) {
+        placeAtStart();
+        fakeInput->releaseAllKeys();
+        onDisplay();
+        glFinish();
+        const Clock::time_point pressed = Clock::now();
+        onKeyboard('1', 0, 0);
+        const Clock::time_point rebuilt = Clock::now();
+        onDisplay();
+        glFinish();
+        const Clock::time_point drawn = Clock::now();
+        rebuilds.push_back(secondsBetween(pressed, rebuilt));
+        frames.push_back(secondsBetween(rebuilt, drawn));
+        totals.push_back(secondsBetween(pressed, drawn));
+    }
+    KeyTimes times;
+    times.rebuild = median(rebuilds);
+    times.frame = median(frames);
+    times.total = median(totals);
+
+    placeAtStart();
+    onDisplay();
+    glFinish();
+    onKeyboard('1', 0, 0);
+    glspy::Tape tape;
+    recordFrame(tape);
+    std::copy(std::begin(glspy::counts), std::end(glspy::counts), std::begin(times.counts));
+    times.lineDraws = glspy::lineDraws;
+    builtSize = 128;
+    return times;
+}
+
+void printTables(const StartTimes& start, const KeyTimes& key) {
+    std::printf("\nGL_RENDERER: %s\nGL_VERSION: %s\nterrain seed at the last rebuild: %d\n",
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)), noiseTerrain.seed);
+    std::printf(
+        "\n| grid | V | fps ours | fps floor | ratio ours/floor | ms ours | ms floor | "
+        "ms outside driver | share outside driver | draws (filled + lines) | GL calls | pairs "
+        "|\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const Row& r : rows) {
+        std::printf(
+            "| %d | %s | %.2f | %.2f | %.3f | %.2f | %.2f | %.2f | %.1f %% | %llu + %llu | %llu "
+            "| %d |\n",
+            r.size, r.vHeld ? "held" : "released", 1.0 / r.oursSeconds, 1.0 / r.floorSeconds,
+            r.ratio, r.oursSeconds * 1e3, r.floorSeconds * 1e3, r.withoutDriverSeconds * 1e3,
+            100.0 * r.withoutDriverSeconds / r.oursSeconds,
+            static_cast<unsigned long long>(r.filledDraws),
+            static_cast<unsigned long long>(r.lineDraws), static_cast<unsigned long long>(r.calls),
+            r.pairs);
+    }
+    for (const Row& r : rows) {
+        if (!r.tapeSteady) {
+            std::printf("note: grid %d, V %s: two frames in a row made different calls\n", r.size,
+                        r.vHeld ? "held" : "released");
+        }
+        if (!r.samePicture) {
+            std::printf("note: grid %d, V %s: the floor's picture differs from ours\n", r.size,
+                        r.vHeld ? "held" : "released");
+        }
+    }
+    std::printf("\n| start-up step | ms |\n|---|---|\n");
+    if (start.execToInit >= 0.0) {
+        std::printf("| exec to the program's first initialiser (10 ms ticks) | %.0f |\n",
+                    start.execToInit * 1e3);
+    }
+    std::printf("| static objects (32 grid generated) | %.1f |\n", start.staticInit * 1e3);
+    std::printf("| startUp (window, GL state, buffers, shaders) | %.1f |\n", start.startUp * 1e3);
+    std::printf("| main loop to the first frame finished | %.1f |\n", start.firstFrame * 1e3);
+    std::printf("| first initialiser to the first frame finished | %.1f |\n", start.fromInit * 1e3);
+    if (start.execToInit >= 0.0) {
+        std::printf("| process start to the first frame finished | %.0f |\n",
+                    (start.execToInit + start.fromInit) * 1e3);
+    }
+    std::printf(
+        "\n| key 1 (median of %d) | ms |\n|---|---|\n| onKeyboard('1'): regenerate at 128 | "
+        "%.1f |\n| next frame (culled by the origin's box) | %.1f |\n| key to frame finished | "
+        "%.1f |\n",
+        keyOneRepeats, key.rebuild * 1e3, key.frame * 1e3, key.total * 1e3);
+    std::printf("\nCalls recorded from the frame after key 1 (%llu of its draws are lines):\n",
+                static_cast<unsigned long long>(key.lineDraws));
+    for (std::uint32_t code = 0; code < glspy::codeCount; ++code) {
+        std::printf("%s %llu%s", glspy::shapes[code].name,
+                    static_cast<unsigned long long>(key.counts[code]),
+                    code + 1 < glspy::codeCount ? ", " : "\n");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point mainStart = Clock::now();
+    benchmark::Initialize(&argc, argv);
+    glspy::resolveReal();
+    const StartTimes start = startAndDrawFirstFrame(mainStart, &argc, argv);
+    if (glspy::swapCount == 0) {
+        std::printf("The main loop drew no frame\n");
+        return 1;
+    }
+
+    FakeInput input;
+    fakeInput = &input;
+    setActiveInput(&input);
+    const KeyTimes key = timeKeyOne();
+
+    for (int size : gridSizes) {
+        for (bool vHeld : {false, true}) {
+            const std::string name =
+                "Frame/" + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
+            benchmark::RegisterBenchmark(name.c_str(), frameBenchmark, size, vHeld)
+                ->Iterations(pairsFor(size, vHeld))
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    printTables(start, key);
+    setActiveInput(nullptr);
+    return 0;
+}
