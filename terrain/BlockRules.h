@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+
+#include "camera/SphereTest.h"
+
 // The per-block decisions of the drawing loop, as plain arithmetic.
 
 // Blocks share slots: (i, j, k) and (i + 1, j, k - 1) land on the same one.
@@ -17,5 +21,20 @@ inline float blockY(float height, int k) {
     return static_cast<float>(static_cast<double>(height) + k);
 }
 
-// Near: within 200 units by the truncated integer distance of the truncated coordinates.
-bool isNearCamera(float x, float y, float z, float cameraX, float cameraY, float cameraZ);
+// Truncation toward zero as the hardware does it, without undefined behaviour far out.
+inline int truncateToInt(float value) {
+    if (value >= -2147483648.0f && value < 2147483648.0f) {
+        return static_cast<int>(value);
+    }
+    return INT32_MIN;
+}
+
+constexpr int nearRadius = 100;
+
+// Near: the block's and the camera's spheres of radius 100 overlap, by the truncated integer
+// distance of the truncated coordinates.
+inline bool isNearCamera(float x, float y, float z, float cameraX, float cameraY, float cameraZ) {
+    return spheresOverlap(truncateToInt(x), truncateToInt(y), truncateToInt(z), nearRadius,
+                          truncateToInt(cameraX), truncateToInt(cameraY), truncateToInt(cameraZ),
+                          nearRadius);
+}

@@ -61,36 +61,3 @@ void Frustum::extractFrom(const float* projection, const float* modelView) {
         plane[3] /= t;
     }
 }
-
-bool Frustum::cubeInFrustum(float x, float y, float z, float size) const {
-    const float lowX = x - size;
-    const float highX = x + size;
-    const float lowY = y - size;
-    const float highY = y + size;
-    const float lowZ = z - size;
-    const float highZ = z + size;
-    for (const float* p : planes) {
-        const float a = p[0];
-        const float b = p[1];
-        const float c = p[2];
-        const float d = p[3];
-        if (a * lowX + b * lowY + c * lowZ + d > 0.0f)
-            continue;
-        if (a * highX + b * lowY + c * lowZ + d > 0.0f)
-            continue;
-        if (a * lowX + b * highY + c * lowZ + d > 0.0f)
-            continue;
-        if (a * highX + b * highY + c * lowZ + d > 0.0f)
-            continue;
-        if (a * lowX + b * lowY + c * highZ + d > 0.0f)
-            continue;
-        if (a * highX + b * lowY + c * highZ + d > 0.0f)
-            continue;
-        if (a * lowX + b * highY + c * highZ + d > 0.0f)
-            continue;
-        if (a * highX + b * highY + c * highZ + d > 0.0f)
-            continue;
-        return false;
-    }
-    return true;
-}

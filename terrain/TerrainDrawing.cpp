@@ -6,6 +6,7 @@
 #include "platform/VirtualKeys.h"
 #include "terrain/BlockRules.h"
 #include "terrain/BlockTerrain.h"
+#include "terrain/FieldBounds.h"
 #include "terrain/Frustum.h"
 
 namespace {
@@ -16,6 +17,44 @@ constexpr GLfloat afMaterialSpecular[] = {0.0f, 0.5f, 0.0f, 0.5f};
 constexpr GLfloat materialShininess = 0.5f;
 constexpr float cullHalfSize = 4.0f;
 constexpr GLsizei cubeIndexCount = 36;
+
+// Every position this frame can cull by or draw at: the remembered slots it reads, and the
+// blocks of the current grid, which overwrite them as they pass.
+FieldBounds frameBounds(const BlockTerrain& terrain, FieldBounds& blocks) {
+    const int size = noiseTerrain.getSize();
+    float lowest = noiseTerrain.heights[0];
+    float highest = lowest;
+    for (int column = 1; column < size * size; ++column) {
+        const float height = noiseTerrain.heights[column];
+        lowest = height < lowest ? height : lowest;
+        highest = height > highest ? height : highest;
+    }
+    blocks = {{0.0f, lowest, 0.0f},
+              {static_cast<float>(size - 1), blockY(highest, terrain.layers - 1),
+               static_cast<float>(size - 1)}};
+    const int slotsRead = static_cast<int>(highestSlot(size, terrain.layers)) + 1;
+    FieldBounds bounds =
+        slotBounds(terrain.posX.get(), terrain.posY.get(), terrain.posZ.get(), slotsRead);
+    bounds.include(blocks.low[0], blocks.low[1], blocks.low[2]);
+    bounds.include(blocks.high[0], blocks.high[1], blocks.high[2]);
+    return bounds;
+}
+
+// Whether some block of the box can be near the camera: the nearest truncated point decides,
+// since the near test only grows more distant farther out.
+bool someBlockCanBeNear(const FieldBounds& blocks, const Camera& camera) {
+    const float eye[3] = {camera.positionX(), camera.positionY(), camera.positionZ()};
+    int nearest[3];
+    int eyeInt[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        eyeInt[axis] = truncateToInt(eye[axis]);
+        const int low = truncateToInt(blocks.low[axis]);
+        const int high = truncateToInt(blocks.high[axis]);
+        nearest[axis] = eyeInt[axis] < low ? low : (eyeInt[axis] > high ? high : eyeInt[axis]);
+    }
+    return spheresOverlap(nearest[0], nearest[1], nearest[2], nearRadius, eyeInt[0], eyeInt[1],
+                          eyeInt[2], nearRadius);
+}
 
 }  // namespace
 
@@ -38,6 +77,13 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, materialShininess);
     glEnable(GL_DEPTH_TEST);
 
+    // Two answers for the whole frame, where they are certain, spare the per-block tests:
+    // every cube in view, and no block near the camera.
+    FieldBounds blocks;
+    const FieldBounds bounds = frameBounds(*this, blocks);
+    const bool cullsNothing = frustum.everyCubeInFrustum(bounds.low, bounds.high, cullHalfSize);
+    frameHasNoNearBlock = !someBlockCanBeNear(blocks, *camera);
+
     glPushMatrix();
     glScalef(scaleX, scaleY, scaleZ);
     // The side is read at every test: the terrain source owns it.
@@ -47,7 +93,8 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
                 const int size = noiseTerrain.getSize();
                 const int slot = slotIndex(i, j, k, size);
                 // Culled by the slot's remembered position, which blocks share.
-                if (!frustum.cubeInFrustum(posX[slot], posY[slot], posZ[slot], cullHalfSize)) {
+                if (!cullsNothing &&
+                    !frustum.cubeInFrustum(posX[slot], posY[slot], posZ[slot], cullHalfSize)) {
                     continue;
                 }
                 drawBlock(static_cast<float>(i), blockY(noiseTerrain.heights[j * size + i], k),
@@ -56,6 +103,7 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
         }
     }
     glPopMatrix();
+    frameHasNoNearBlock = false;
 
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
@@ -71,7 +119,8 @@ void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera
     posZ[slot] = z;
     glTranslatef(x, y, z);
     if (y > minDrawHeight) {
-        if (isNearCamera(x, y, z, camera->positionX(), camera->positionY(), camera->positionZ())) {
+        if (!frameHasNoNearBlock &&
+            isNearCamera(x, y, z, camera->positionX(), camera->positionY(), camera->positionZ())) {
             glDrawElements(GL_TRIANGLES, cubeIndexCount, GL_UNSIGNED_BYTE, nullptr);
         } else if (activeInput().isKeyHeld(vk::v)) {
             glDrawElements(GL_LINES, cubeIndexCount, GL_UNSIGNED_BYTE, nullptr);

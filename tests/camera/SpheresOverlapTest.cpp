@@ -45,3 +45,66 @@ TEST(SpheresOverlap, LargeDistancesFollowSinglePrecision) {
     EXPECT_FALSE(spheresOverlap(0, 0, 0, 2048, 4097, 65, 63, 2049));
     EXPECT_TRUE(spheresOverlap(0, 0, 0, 2049, 4097, 65, 63, 2049));
 }
+
+namespace {
+
+// The rule written out: squared distance rounded to float, root in double, truncated.
+bool overlapByRoot(int x1, int y1, int z1, int r1, int x2, int y2, int z2, int r2) {
+    const long long dx = static_cast<long long>(x2) - x1;
+    const long long dy = static_cast<long long>(y2) - y1;
+    const long long dz = static_cast<long long>(z2) - z1;
+    const float squared = static_cast<float>(dx * dx + dy * dy + dz * dz);
+    const int distance = static_cast<int>(static_cast<float>(std::sqrt(double(squared))));
+    return r1 + r2 >= distance;
+}
+
+TEST(SpheresOverlapFastPath, AgreesWithTheRootAcrossRadiiAndDistances) {
+    const int radii[] = {0, 1, 7, 99, 100, 101, 150, 1000, 1447, 1448, 2000, 5000};
+    for (int r1 : radii) {
+        for (int r2 : {0, 1, 100, 447}) {
+            const int reach = r1 + r2;
+            // Every distance around the boundary, along the axes and off them.
+            for (int d = reach - 3; d <= reach + 3; ++d) {
+                for (int off = 0; off <= 40; off += 4) {
+                    for (int z : {0, 1, 2, 3}) {
+                        ASSERT_EQ(spheresOverlap(0, 0, 0, r1, d, off, z, r2),
+                                  overlapByRoot(0, 0, 0, r1, d, off, z, r2))
+                            << r1 << " " << r2 << " " << d << " " << off << " " << z;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(SpheresOverlapFastPath, AgreesWithTheRootOnAGridAroundTheNearRadius) {
+    for (int x = -260; x <= 260; x += 1) {
+        for (int y = -260; y <= 260; y += 3) {
+            for (int z : {-37, 0, 5, 61}) {
+                ASSERT_EQ(spheresOverlap(3, -2, 1, 100, x, y, z, 100),
+                          overlapByRoot(3, -2, 1, 100, x, y, z, 100))
+                    << x << " " << y << " " << z;
+            }
+        }
+    }
+}
+
+TEST(SpheresOverlapFastPath, EveryExactSumTruncatesToItsIntegerRoot) {
+    // The fast path's claim: for sums exact in float and roots below 2895, the truncated
+    // float root is the integer square root.
+    long long root = 0;
+    for (long long n = 0; n <= (1LL << 24); ++n) {
+        while ((root + 1) * (root + 1) <= n) {
+            ++root;
+        }
+        const int truncated =
+            static_cast<int>(static_cast<float>(std::sqrt(double(static_cast<float>(n)))));
+        if (root < 2895) {
+            ASSERT_EQ(truncated, root) << n;
+        } else {
+            ASSERT_GE(truncated, 2895) << n;
+        }
+    }
+}
+
+}  // namespace

@@ -101,4 +101,36 @@ TEST_F(BlockDrawing, Grid128DrawsTheNearPartFilledAndSharedSlotsChangeTheSecondF
     }
 }
 
+TEST_F(BlockDrawing, AFlightThroughTheFieldMatchesTheModelFrameByFrame) {
+    // Poses far and near, inside the field, looking away from it and back: every frame is
+    // checked, the slots carrying over from one to the next as they do in the viewer.
+    struct Pose {
+        float eye[3];
+        float centre[3];
+    };
+    const Pose poses[] = {
+        {{16, 40, 60}, {16, 10, 0}},      {{16, 40, 60}, {16, 10, 0}},
+        {{16, 22, 16}, {30, 15, 30}},     {{16, 22, 16}, {0, 15, 0}},
+        {{-120, 60, 16}, {-300, 60, 16}}, {{-120, 60, 16}, {-300, 60, 16}},
+        {{-120, 60, 16}, {0, 15, 16}},    {{300, 200, 300}, {0, 0, 0}},
+        {{8, 300, 8}, {8.5f, 0, 8}},      {{40, 16, 2}, {0, 16, 30}},
+    };
+    for (int size : {32, 48}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(blockTerrain.rebuild(size));
+        glTestInput().setKey(vk::v, true);
+        FieldModel model;
+        long filled = 0;
+        for (const Pose& pose : poses) {
+            camera->place(pose.eye[0], pose.eye[1], pose.eye[2], pose.centre[0], pose.centre[1],
+                          pose.centre[2], 0.0f, 1.0f, 0.0f);
+            FrameCalls calls;
+            const ModelCounts expected = drawAndModel(model, calls);
+            expectFrameMatches(calls, expected);
+            filled += calls.filledDraws;
+        }
+        EXPECT_GT(filled, 0);
+    }
+}
+
 }  // namespace

@@ -140,3 +140,77 @@ TEST(DegenerateFrustum, AZeroLengthPlaneRejectsEverything) {
 }
 
 }  // namespace
+
+namespace {
+
+// The test written out: every corner in order, the first strictly positive one saves a plane.
+bool cubeInsideByEveryCorner(const Frustum& frustum, float x, float y, float z, float s) {
+    const float corners[8][3] = {
+        {x - s, y - s, z - s}, {x + s, y - s, z - s}, {x - s, y + s, z - s}, {x + s, y + s, z - s},
+        {x - s, y - s, z + s}, {x + s, y - s, z + s}, {x - s, y + s, z + s}, {x + s, y + s, z + s}};
+    for (const float* p : frustum.planes) {
+        bool inFront = false;
+        for (const float* c : corners) {
+            if (p[0] * c[0] + p[1] * c[1] + p[2] * c[2] + p[3] > 0.0f) {
+                inFront = true;
+                break;
+            }
+        }
+        if (!inFront) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(CubeTestAgreement, OneCornerPerPlaneDecidesAsAllEightDo) {
+    unsigned state = 12345u;
+    auto next = [&state](float low, float high) {
+        state = state * 1664525u + 1013904223u;
+        return low + (high - low) * static_cast<float>(state >> 8) / 16777216.0f;
+    };
+    Frustum frustum;
+    int inside = 0;
+    for (int round = 0; round < 200; ++round) {
+        for (auto& plane : frustum.planes) {
+            for (int c = 0; c < 3; ++c) {
+                // Some exact zeros, so ties between corners are covered too.
+                plane[c] = (round % 5 == 0 && c == round % 3) ? 0.0f : next(-1.0f, 1.0f);
+            }
+            plane[3] = next(-40.0f, 40.0f);
+        }
+        for (int cube = 0; cube < 500; ++cube) {
+            const float x = next(-60.0f, 60.0f), y = next(-60.0f, 60.0f), z = next(-60.0f, 60.0f);
+            const float size = cube % 50 == 0 ? -4.0f : 4.0f;
+            const bool expected = cubeInsideByEveryCorner(frustum, x, y, z, size);
+            ASSERT_EQ(frustum.cubeInFrustum(x, y, z, size), expected) << round << " " << cube;
+            inside += expected;
+        }
+    }
+    EXPECT_GT(inside, 0);
+}
+
+TEST(CubeTestAgreement, ExactTiesOnGridCornersDecideAsAllEightDo) {
+    Frustum frustum;
+    for (auto& plane : frustum.planes) {
+        plane[0] = 1.0f;
+        plane[1] = plane[2] = plane[3] = 0.0f;
+    }
+    for (int p = 0; p < 6; ++p) {
+        for (int axis = 0; axis < 3; ++axis) {
+            for (float sign : {-1.0f, 1.0f}) {
+                Frustum f = frustum;
+                f.planes[p][0] = f.planes[p][1] = f.planes[p][2] = 0.0f;
+                f.planes[p][axis] = sign;
+                for (float v = -6.0f; v <= 6.0f; v += 0.5f) {
+                    const float c[3] = {axis == 0 ? v : 9.0f, axis == 1 ? v : 9.0f,
+                                        axis == 2 ? v : 9.0f};
+                    ASSERT_EQ(f.cubeInFrustum(c[0], c[1], c[2], 4.0f),
+                              cubeInsideByEveryCorner(f, c[0], c[1], c[2], 4.0f));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
