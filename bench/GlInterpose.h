@@ -362,8 +362,9 @@ inline void installHooks() {
     __glewBindBuffer = hookBindBuffer;
 }
 
-// Plays the tape back on the driver's entry points: the same calls with the same arguments,
-// and nothing else.
+// Plays the tape back: the same calls with the same arguments, and nothing else. They go
+// through the same forwarding definitions below that the viewer's own calls reach in this
+// program, so the forwarding costs both sides alike (call it in forward mode).
 inline void replay(const Tape& t) {
     GLfloat scratch[16];
     const double* d = t.doubles.data();
@@ -373,152 +374,149 @@ inline void replay(const Tape& t) {
     while (p < end) {
         switch (*p++) {
             case clear:
-                real.clear(take<std::uint32_t>(p));
+                glClear(take<std::uint32_t>(p));
                 break;
             case loadIdentity:
-                real.loadIdentity();
+                glLoadIdentity();
                 break;
             case lookAt: {
                 const double* v = d + take<std::uint64_t>(p);
-                real.lookAt(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+                gluLookAt(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
                 break;
             }
             case pushMatrix:
-                real.pushMatrix();
+                glPushMatrix();
                 break;
             case popMatrix:
-                real.popMatrix();
+                glPopMatrix();
                 break;
             case enable:
-                real.enable(take<std::uint32_t>(p));
+                glEnable(take<std::uint32_t>(p));
                 break;
             case disable:
-                real.disable(take<std::uint32_t>(p));
+                glDisable(take<std::uint32_t>(p));
                 break;
             case polygonMode: {
                 const GLenum face = take<std::uint32_t>(p);
-                real.polygonMode(face, take<std::uint32_t>(p));
+                glPolygonMode(face, take<std::uint32_t>(p));
                 break;
             }
             case lightfv: {
                 const GLenum light = take<std::uint32_t>(p);
                 const GLenum pname = take<std::uint32_t>(p);
-                real.lightfv(light, pname, f + take<std::uint64_t>(p));
+                glLightfv(light, pname, f + take<std::uint64_t>(p));
                 break;
             }
             case lightModelf: {
                 const GLenum pname = take<std::uint32_t>(p);
-                real.lightModelf(pname, take<float>(p));
+                glLightModelf(pname, take<float>(p));
                 break;
             }
             case useProgram:
-                real.useProgram(take<std::uint32_t>(p));
+                glUseProgram(take<std::uint32_t>(p));
                 break;
             case useProgramObjectARB:
-                real.useProgramObjectARB(take<std::uint32_t>(p));
+                glUseProgramObjectARB(take<std::uint32_t>(p));
                 break;
             case getFloatv:
-                real.getFloatv(take<std::uint32_t>(p), scratch);
+                glGetFloatv(take<std::uint32_t>(p), scratch);
                 break;
             case bindBuffer: {
                 const GLenum target = take<std::uint32_t>(p);
-                real.bindBuffer(target, take<std::uint32_t>(p));
+                glBindBuffer(target, take<std::uint32_t>(p));
                 break;
             }
             case enableClientState:
-                real.enableClientState(take<std::uint32_t>(p));
+                glEnableClientState(take<std::uint32_t>(p));
                 break;
             case disableClientState:
-                real.disableClientState(take<std::uint32_t>(p));
+                glDisableClientState(take<std::uint32_t>(p));
                 break;
             case texCoordPointer: {
                 const GLint size = take<GLint>(p);
                 const GLenum type = take<std::uint32_t>(p);
                 const GLsizei stride = take<GLsizei>(p);
-                real.texCoordPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
+                glTexCoordPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
                 break;
             }
             case normalPointer: {
                 const GLenum type = take<std::uint32_t>(p);
                 const GLsizei stride = take<GLsizei>(p);
-                real.normalPointer(type, stride, pointerOf(take<std::uint64_t>(p)));
+                glNormalPointer(type, stride, pointerOf(take<std::uint64_t>(p)));
                 break;
             }
             case colorPointer: {
                 const GLint size = take<GLint>(p);
                 const GLenum type = take<std::uint32_t>(p);
                 const GLsizei stride = take<GLsizei>(p);
-                real.colorPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
+                glColorPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
                 break;
             }
             case vertexPointer: {
                 const GLint size = take<GLint>(p);
                 const GLenum type = take<std::uint32_t>(p);
                 const GLsizei stride = take<GLsizei>(p);
-                real.vertexPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
+                glVertexPointer(size, type, stride, pointerOf(take<std::uint64_t>(p)));
                 break;
             }
             case materialfv: {
                 const GLenum face = take<std::uint32_t>(p);
                 const GLenum pname = take<std::uint32_t>(p);
-                real.materialfv(face, pname, f + take<std::uint64_t>(p));
+                glMaterialfv(face, pname, f + take<std::uint64_t>(p));
                 break;
             }
             case materialf: {
                 const GLenum face = take<std::uint32_t>(p);
                 const GLenum pname = take<std::uint32_t>(p);
-                real.materialf(face, pname, take<float>(p));
+                glMaterialf(face, pname, take<float>(p));
                 break;
             }
             case scalef: {
                 const float x = take<float>(p);
                 const float y = take<float>(p);
-                real.scalef(x, y, take<float>(p));
+                glScalef(x, y, take<float>(p));
                 break;
             }
             case translatef: {
                 const float x = take<float>(p);
                 const float y = take<float>(p);
-                real.translatef(x, y, take<float>(p));
+                glTranslatef(x, y, take<float>(p));
                 break;
             }
             case drawElements: {
                 const GLenum primitive = take<std::uint32_t>(p);
                 const GLsizei count = take<GLsizei>(p);
                 const GLenum type = take<std::uint32_t>(p);
-                real.drawElements(primitive, count, type, pointerOf(take<std::uint64_t>(p)));
+                glDrawElements(primitive, count, type, pointerOf(take<std::uint64_t>(p)));
                 break;
             }
             case color3f: {
                 const float red = take<float>(p);
                 const float green = take<float>(p);
-                real.color3f(red, green, take<float>(p));
+                glColor3f(red, green, take<float>(p));
                 break;
             }
             case matrixMode:
-                real.matrixMode(take<std::uint32_t>(p));
+                glMatrixMode(take<std::uint32_t>(p));
                 break;
             case ortho2D: {
                 const double* v = d + take<std::uint64_t>(p);
-                real.ortho2D(v[0], v[1], v[2], v[3]);
+                gluOrtho2D(v[0], v[1], v[2], v[3]);
                 break;
             }
             case rasterPos2f: {
                 const float x = take<float>(p);
-                real.rasterPos2f(x, take<float>(p));
+                glRasterPos2f(x, take<float>(p));
                 break;
             }
             case bitmapCharacter: {
                 const int character = take<int>(p);
-                real.bitmapCharacter(const_cast<void*>(pointerOf(take<std::uint64_t>(p))),
+                glutBitmapCharacter(const_cast<void*>(pointerOf(take<std::uint64_t>(p))),
                                      character);
                 break;
             }
             case swapBuffers:
-                if (beforeSwap != nullptr) {
-                    beforeSwap();
-                }
-                real.swapBuffers();
+                glutSwapBuffers();
                 break;
             default:
                 std::printf("Unknown call %d on the tape\n", p[-1]);
