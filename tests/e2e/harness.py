@@ -14,18 +14,32 @@ A running viewer:
         viewer.key("Escape")
         self.assertEqual(viewer.wait_exit(), 0)
 
-    Viewer(cwd=None, env=None, fixed_time=None, wait_for_window=True)
+    Viewer(cwd=None, env=None, fixed_time=None, wait_for_window=True, wrapper=None,
+           start_timeout=60)
         cwd         working directory of the viewer (a folder with data/); default KELMORA_ROOT
         env         extra environment variables for the viewer (a value of None removes one)
         fixed_time  seconds that time() answers, through the preloaded fixed-time library, so every
                     terrain generation draws the same seed
         wait_for_window  False: return as soon as the process is started
+        wrapper     a command line that runs the viewer, e.g. ["valgrind", "--quiet"]; the viewer's
+                    path is appended to it
+        start_timeout  seconds allowed for the window and then again for the first frame
     viewer.key(*names)            xdotool key (press and release each, in order), e.g. "g", "Escape"
     viewer.keydown(name), viewer.keyup(name)
+    viewer.xdotool(*args)         one xdotool command line on the viewer's display, its output;
+                                  commands may be chained: "key", "2", "sleep", "0.02", "keyup", "w"
     viewer.move_pointer(x, y)     xdotool mousemove, screen coordinates; returns the position
                                   read right after the move
     viewer.pointer()              (x, y) of the pointer
-    viewer.wait_frames(count=3)   returns once the viewer has drawn `count` more frames (see there)
+    viewer.wait_frames(count=3)   returns once the viewer has drawn `count` more frames (see there);
+                                  its one-pixel nudges turn the view by a thousandth of a radian
+                                  and back, so lines may move a pixel between two shots
+    viewer.turn(dx, dy=0, step=100)  moves the pointer dx, dy pixels away from home in steps of at
+                                  most `step`, each taken by one frame: the view turns by
+                                  dx / 1000 rad to the right and dy / 1000 rad down
+    viewer.resize_window(w, h)    xdotool windowsize; returns once the window has that size
+    viewer.pid                    process id of the viewer (of the wrapper when one is given)
+    viewer.resident_kib()         VmRSS of the process in KiB, from /proc/<pid>/status
     viewer.window_name()          the window's title
     viewer.window_geometry()      (x, y, width, height) of the window, from xwininfo
     viewer.screenshot()           Screenshot of the whole screen; the window sits at (0, 0)
@@ -44,11 +58,12 @@ A viewer that ends by itself (no window needed):
 
 Screenshots: shot.pixel(x, y) -> (r, g, b); shot.count(colour, rect, tolerance=0) counts pixels
 within `tolerance` of `colour` on every channel; shot.count_other(colour, rect, tolerance) counts
-the rest; shot.crop(rect) -> bytes, for comparing two shots. A rect is (left, top, right, bottom),
-right and bottom excluded.
+the rest; shot.crop(rect) -> bytes, for comparing two shots; shot.bounds_other(colour, rect,
+tolerance) -> (left, top, right, bottom) of the pixels that are not colour, or None. A rect is
+(left, top, right, bottom), right and bottom excluded.
 
-Constants: WINDOW_TITLE, WINDOW_SIZE, POINTER_HOME (400, 300), SKY and WHITE as 8-bit RGB, and
-LINE_RECTS, the rects of the overlay's three text lines.
+Constants: WINDOW_TITLE, WINDOW_SIZE, POINTER_HOME (400, 300), SKY and WHITE as 8-bit RGB,
+LINE_RECTS, the rects of the overlay's three text lines, and BELOW_OVERLAY, the window below them.
 
 Sanitizer build: the viewer gets ASAN_OPTIONS and UBSAN_OPTIONS that stop at the first error; leak
 checking is off for every run that opens a GL context (see viewer_environment), and the ASan
@@ -82,6 +97,8 @@ WHITE = (255, 255, 255)
 # The overlay's three text lines (baselines y = 25, 45, 65): glyphs reach about 14 px above the
 # baseline and descenders about 4 px below.
 LINE_RECTS = [(0, baseline - 15, 1024, baseline + 5) for baseline in (25, 45, 65)]
+# The window below the overlay: the terrain's part of the picture.
+BELOW_OVERLAY = (0, 80, 1024, 768)
 
 SANITIZED = os.environ.get("KELMORA_SANITIZED", "").upper() in ("ON", "1", "TRUE", "YES")
 TIME_SCALE = 6 if SANITIZED else 1
@@ -229,6 +246,23 @@ class Screenshot:
     def crop(self, rect):
         return b"".join(self._rows(rect))
 
+    def bounds_other(self, colour, rect, tolerance=0):
+        """(left, top, right, bottom) of the pixels in rect that are not within tolerance of
+        colour, right and bottom excluded; None when there are none."""
+        colour = tuple(colour)
+        left, top, right, bottom = rect
+        xs = []
+        ys = []
+        for y, row in enumerate(self._rows(rect), start=top):
+            columns = [x for x, pixel in enumerate(zip(row[0::3], row[1::3], row[2::3]), start=left)
+                       if any(abs(c - k) > tolerance for c, k in zip(pixel, colour))]
+            if columns:
+                xs += (columns[0], columns[-1])
+                ys.append(y)
+        if not ys:
+            return None
+        return min(xs), ys[0], max(xs) + 1, ys[-1] + 1
+
     def save(self, path):
         with open(path, "wb") as out:
             out.write(b"P6\n%d %d\n255\n" % (self.width, self.height) + self.rgb)
@@ -268,11 +302,15 @@ def run_viewer(env=None, cwd=None, display=True, timeout=60):
 class Viewer:
     """The viewer on its own Xvfb; a context manager (see the module docstring)."""
 
-    def __init__(self, cwd=None, env=None, fixed_time=None, wait_for_window=True):
+    def __init__(self, cwd=None, env=None, fixed_time=None, wait_for_window=True, wrapper=None,
+                 start_timeout=60):
         self.cwd = cwd or repository_root()
         self.extra_env = env
         self.fixed_time = fixed_time
         self.wait_for_window = wait_for_window
+        self.wrapper = list(wrapper or [])
+        self.start_timeout = start_timeout
+        self._nudges = 0
         self.server = None
         self.process = None
         self.window = None
@@ -291,13 +329,15 @@ class Viewer:
             env = viewer_environment(self.server.display, fixed_time=self.fixed_time,
                                      extra=self.extra_env)
             with open(self._log("stdout"), "wb") as out, open(self._log("stderr"), "wb") as err:
-                self.process = subprocess.Popen([viewer_path()], cwd=self.cwd, env=env, stdout=out,
-                                                stderr=err, stdin=subprocess.DEVNULL)
+                self.process = subprocess.Popen(self.wrapper + [viewer_path()], cwd=self.cwd,
+                                                env=env, stdout=out, stderr=err,
+                                                stdin=subprocess.DEVNULL)
             if self.wait_for_window:
-                self.window = wait_until(self._find_window, 30, "the viewer's window")
+                self.window = wait_until(self._find_window, max(30, self.start_timeout),
+                                         "the viewer's window")
                 # "FPS: " is drawn in every frame, so white on the first line means a frame is up.
-                self.wait_for_screen(lambda shot: shot.count(WHITE, LINE_RECTS[0]) > 0, 60,
-                                     "the first frame")
+                self.wait_for_screen(lambda shot: shot.count(WHITE, LINE_RECTS[0]) > 0,
+                                     self.start_timeout, "the first frame")
         except BaseException:
             self._stop()
             raise
@@ -348,6 +388,18 @@ class Viewer:
     def running(self):
         return self.process.poll() is None
 
+    @property
+    def pid(self):
+        return self.process.pid
+
+    def resident_kib(self):
+        """The process's resident memory (VmRSS) in KiB."""
+        with open(f"/proc/{self.process.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+        raise AssertionError("no VmRSS line: the viewer has ended")
+
     def wait_exit(self, timeout=30):
         """The exit status; fails if the viewer is still running after timeout seconds."""
         try:
@@ -356,6 +408,9 @@ class Viewer:
             raise AssertionError(f"the viewer did not end within {scaled(timeout)} s")
 
     # X: window, keys, pointer
+
+    def xdotool(self, *args):
+        return self._xdotool(*map(str, args))
 
     def _xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.server.display),
@@ -403,6 +458,24 @@ class Viewer:
     def pointer(self):
         return self._parse_location(self._xdotool("getmouselocation", "--shell"))
 
+    def turn(self, dx, dy=0, step=100, timeout=60):
+        """Turns the view dx / 1000 rad right and dy / 1000 rad down: the pointer goes at most
+        `step` pixels from home at a time and each step waits for the frame that takes it."""
+        while dx or dy:
+            x = max(-step, min(step, dx))
+            y = max(-step, min(step, dy))
+            if self.move_pointer(POINTER_HOME[0] + x, POINTER_HOME[1] + y) != POINTER_HOME:
+                wait_until(lambda: self.running() and self.pointer() == POINTER_HOME, timeout,
+                           "the viewer to put the pointer back")
+            dx -= x
+            dy -= y
+
+    def resize_window(self, width, height, timeout=30):
+        """Resizes the window (there is no window manager to refuse) and waits for the size."""
+        self._xdotool("windowsize", self.window, str(width), str(height))
+        wait_until(lambda: self.window_geometry()[2:] == (width, height), timeout,
+                   f"the window at {width} by {height}")
+
     @staticmethod
     def _parse_location(shell_output):
         values = dict(line.split("=", 1) for line in shell_output.split() if "=" in line)
@@ -412,9 +485,11 @@ class Viewer:
         """Returns after the viewer has started `count` more frames, the first count - 1 of them
         drawn and shown. Each frame that sees the pointer away from home puts it back, so a nudge
         of one pixel that comes back marks a frame; the nudges go left and right in turn, so the
-        view is left as it was. Keys sent before this call are handled by then."""
-        for step in range(count):
-            x = POINTER_HOME[0] + (1 if step % 2 == 0 else -1)
+        view is left as it was (over calls too: an odd count leaves the next call to start the
+        other way). Keys sent before this call are handled by then."""
+        for _ in range(count):
+            self._nudges += 1
+            x = POINTER_HOME[0] + (1 if self._nudges % 2 else -1)
             if self.move_pointer(x, POINTER_HOME[1]) != POINTER_HOME:
                 wait_until(lambda: self.running() and self.pointer() == POINTER_HOME, timeout,
                            "the viewer to put the pointer back")
