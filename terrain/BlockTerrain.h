@@ -37,8 +37,8 @@ public:
 
 private:
     void allocateSlots();
-    // Set by render while a frame is drawn when no block of it can pass the near test.
-    bool frameHasNoNearBlock = false;
+    // Cleared by render, while it draws a column, when no block of that column can be near.
+    bool columnMayBeNear = true;
     // The four interleaved array pointers into the bound vertex buffer.
     static void setArrayPointers();
 };

@@ -20,7 +20,7 @@ constexpr GLsizei cubeIndexCount = 36;
 
 // Every position this frame can cull by or draw at: the remembered slots it reads, and the
 // blocks of the current grid, which overwrite them as they pass.
-FieldBounds frameBounds(const BlockTerrain& terrain, FieldBounds& blocks) {
+FieldBounds frameBounds(const BlockTerrain& terrain) {
     const int size = noiseTerrain.getSize();
     float lowest = noiseTerrain.heights[0];
     float highest = lowest;
@@ -29,9 +29,9 @@ FieldBounds frameBounds(const BlockTerrain& terrain, FieldBounds& blocks) {
         lowest = height < lowest ? height : lowest;
         highest = height > highest ? height : highest;
     }
-    blocks = {{0.0f, lowest, 0.0f},
-              {static_cast<float>(size - 1), blockY(highest, terrain.layers - 1),
-               static_cast<float>(size - 1)}};
+    const FieldBounds blocks = {{0.0f, lowest, 0.0f},
+                                {static_cast<float>(size - 1), blockY(highest, terrain.layers - 1),
+                                 static_cast<float>(size - 1)}};
     const int slotsRead = static_cast<int>(highestSlot(size, terrain.layers)) + 1;
     FieldBounds bounds =
         slotBounds(terrain.posX.get(), terrain.posY.get(), terrain.posZ.get(), slotsRead);
@@ -40,20 +40,13 @@ FieldBounds frameBounds(const BlockTerrain& terrain, FieldBounds& blocks) {
     return bounds;
 }
 
-// Whether some block of the box can be near the camera: the nearest truncated point decides,
-// since the near test only grows more distant farther out.
-bool someBlockCanBeNear(const FieldBounds& blocks, const Camera& camera) {
-    const float eye[3] = {camera.positionX(), camera.positionY(), camera.positionZ()};
-    int nearest[3];
-    int eyeInt[3];
-    for (int axis = 0; axis < 3; ++axis) {
-        eyeInt[axis] = truncateToInt(eye[axis]);
-        const int low = truncateToInt(blocks.low[axis]);
-        const int high = truncateToInt(blocks.high[axis]);
-        nearest[axis] = eyeInt[axis] < low ? low : (eyeInt[axis] > high ? high : eyeInt[axis]);
-    }
-    return spheresOverlap(nearest[0], nearest[1], nearest[2], nearRadius, eyeInt[0], eyeInt[1],
-                          eyeInt[2], nearRadius);
+// Whether some block of column (i, j), whose blocks run from y = low to y = high, can pass the
+// near test: its nearest truncated point decides, since the test only fails farther out.
+bool columnCanBeNear(int i, int j, float low, float high, const int* eye) {
+    const int lowY = truncateToInt(low);
+    const int highY = truncateToInt(high);
+    const int nearestY = eye[1] < lowY ? lowY : (eye[1] > highY ? highY : eye[1]);
+    return spheresOverlap(i, nearestY, j, nearRadius, eye[0], eye[1], eye[2], nearRadius);
 }
 
 }  // namespace
@@ -77,18 +70,21 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, materialShininess);
     glEnable(GL_DEPTH_TEST);
 
-    // Two answers for the whole frame, where they are certain, spare the per-block tests:
-    // every cube in view, and no block near the camera.
-    FieldBounds blocks;
-    const FieldBounds bounds = frameBounds(*this, blocks);
+    // Answers that are certain for a whole frame or column spare the per-block tests: every
+    // cube in view, or no block of a column near the camera.
+    const FieldBounds bounds = frameBounds(*this);
     const bool cullsNothing = frustum.everyCubeInFrustum(bounds.low, bounds.high, cullHalfSize);
-    frameHasNoNearBlock = !someBlockCanBeNear(blocks, *camera);
+    const int eye[3] = {truncateToInt(camera->positionX()), truncateToInt(camera->positionY()),
+                        truncateToInt(camera->positionZ())};
 
     glPushMatrix();
     glScalef(scaleX, scaleY, scaleZ);
     // The side is read at every test: the terrain source owns it.
     for (int i = 0; i < noiseTerrain.getSize(); ++i) {
         for (int j = 0; j < noiseTerrain.getSize(); ++j) {
+            const float height = noiseTerrain.heights[j * noiseTerrain.getSize() + i];
+            columnMayBeNear =
+                columnCanBeNear(i, j, blockY(height, 0), blockY(height, this->layers - 1), eye);
             for (int k = 0; k < this->layers; ++k) {
                 const int size = noiseTerrain.getSize();
                 const int slot = slotIndex(i, j, k, size);
@@ -103,7 +99,7 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
         }
     }
     glPopMatrix();
-    frameHasNoNearBlock = false;
+    columnMayBeNear = true;
 
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
@@ -119,7 +115,7 @@ void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera
     posZ[slot] = z;
     glTranslatef(x, y, z);
     if (y > minDrawHeight) {
-        if (!frameHasNoNearBlock &&
+        if (columnMayBeNear &&
             isNearCamera(x, y, z, camera->positionX(), camera->positionY(), camera->positionZ())) {
             glDrawElements(GL_TRIANGLES, cubeIndexCount, GL_UNSIGNED_BYTE, nullptr);
         } else if (activeInput().isKeyHeld(vk::v)) {
