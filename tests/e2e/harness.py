@@ -31,6 +31,7 @@ A running viewer:
     viewer.move_pointer(x, y)     xdotool mousemove, screen coordinates; returns the position
                                   read right after the move
     viewer.pointer()              (x, y) of the pointer
+    viewer.draw_lines_both_ways() V held for a few frames with g then f: every drawing path runs
     viewer.wait_frames(count=3)   returns once the viewer has drawn `count` more frames (see there);
                                   its one-pixel nudges turn the view by a thousandth of a radian
                                   and back, so lines may move a pixel between two shots
@@ -495,6 +496,15 @@ class Viewer:
                            "the viewer to put the pointer back")
 
     # Screen
+
+    def draw_lines_both_ways(self, timeout=120):
+        """Holds V for a couple of frames under each shading path, so line cubes, the Phong
+        program and the fixed-function pipeline have all drawn; leaves V up and GLSL on."""
+        self.keydown("v")
+        self.key("g")
+        self.wait_frames(2, timeout=timeout)
+        self.key("f")
+        self.keyup("v")
 
     def screenshot(self):
         ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],

@@ -86,11 +86,7 @@ class Soak(unittest.TestCase):
             # measurement.
             viewer.key("1")
             viewer.wait_frames(2, timeout=120)
-            viewer.keydown("v")
-            viewer.key("g")
-            viewer.wait_frames(2, timeout=120)
-            viewer.key("f")
-            viewer.keyup("v")
+            viewer.draw_lines_both_ways()
             viewer.key(MEASURED_SIZE_KEY)
             start_kib = self.settled_resident_kib(viewer)
 

@@ -29,11 +29,7 @@ class Memcheck(unittest.TestCase):
             # fixed-function paths.
             viewer.key("6")
             viewer.wait_frames(2, timeout=120)
-            viewer.keydown("v")
-            viewer.key("g")
-            viewer.wait_frames(2, timeout=120)
-            viewer.key("f")
-            viewer.keyup("v")
+            viewer.draw_lines_both_ways()
             viewer.wait_frames(2, timeout=120)
             viewer.key("Escape")
             status = viewer.wait_exit(300)
