@@ -512,7 +512,7 @@ inline void replay(const Tape& t) {
             case bitmapCharacter: {
                 const int character = take<int>(p);
                 glutBitmapCharacter(const_cast<void*>(pointerOf(take<std::uint64_t>(p))),
-                                     character);
+                                    character);
                 break;
             }
             case swapBuffers:
