@@ -24,5 +24,12 @@ if [[ $(id -u) -ne 0 ]]; then
     sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+log=$(mktemp)
+if ! { $sudo apt-get update -qq &&
+       $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+           "${missing[@]}"; } >"$log" 2>&1; then
+    tail -n 30 "$log"
+    echo "Installing the packages above failed (full log: $log)"
+    exit 1
+fi
+rm -f "$log"
