@@ -23,6 +23,11 @@ public:
     bool everyCubeInFrustum(const float* low, const float* high, float size) const;
 };
 
+// The plane's value a*x + b*y + c*z + d, in that order, is strictly positive (NaN is not).
+inline bool strictlyInFront(const float* plane, float x, float y, float z) {
+    return plane[0] * x + plane[1] * y + plane[2] * z + plane[3] > 0.0f;
+}
+
 // Runs for every block of every frame, so it is inline and asks each plane about one corner
 // only: the one its normal points to. Rounded products and sums never decrease when an
 // operand grows, so that corner's value, evaluated as a*x + b*y + c*z + d, is the largest of
@@ -41,10 +46,8 @@ inline bool Frustum::cubeInFrustum(float x, float y, float z, float size) const 
         std::swap(lowZ, highZ);
     }
     for (const float* p : planes) {
-        const float cx = p[0] > 0.0f ? highX : lowX;
-        const float cy = p[1] > 0.0f ? highY : lowY;
-        const float cz = p[2] > 0.0f ? highZ : lowZ;
-        if (!(p[0] * cx + p[1] * cy + p[2] * cz + p[3] > 0.0f)) {
+        if (!strictlyInFront(p, p[0] > 0.0f ? highX : lowX, p[1] > 0.0f ? highY : lowY,
+                             p[2] > 0.0f ? highZ : lowZ)) {
             return false;
         }
     }
@@ -58,10 +61,9 @@ inline bool Frustum::everyCubeInFrustum(const float* low, const float* high, flo
         return false;
     }
     for (const float* p : planes) {
-        const float cx = p[0] > 0.0f ? low[0] + size : high[0] - size;
-        const float cy = p[1] > 0.0f ? low[1] + size : high[1] - size;
-        const float cz = p[2] > 0.0f ? low[2] + size : high[2] - size;
-        if (!(p[0] * cx + p[1] * cy + p[2] * cz + p[3] > 0.0f)) {
+        if (!strictlyInFront(p, p[0] > 0.0f ? low[0] + size : high[0] - size,
+                             p[1] > 0.0f ? low[1] + size : high[1] - size,
+                             p[2] > 0.0f ? low[2] + size : high[2] - size)) {
             return false;
         }
     }

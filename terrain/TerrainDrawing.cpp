@@ -29,14 +29,12 @@ FieldBounds frameBounds(const BlockTerrain& terrain) {
         lowest = height < lowest ? height : lowest;
         highest = height > highest ? height : highest;
     }
-    const FieldBounds blocks = {{0.0f, lowest, 0.0f},
-                                {static_cast<float>(size - 1), blockY(highest, terrain.layers - 1),
-                                 static_cast<float>(size - 1)}};
     const int slotsRead = static_cast<int>(highestSlot(size, terrain.layers)) + 1;
     FieldBounds bounds =
         slotBounds(terrain.posX.get(), terrain.posY.get(), terrain.posZ.get(), slotsRead);
-    bounds.include(blocks.low[0], blocks.low[1], blocks.low[2]);
-    bounds.include(blocks.high[0], blocks.high[1], blocks.high[2]);
+    const float lastColumn = static_cast<float>(size - 1);
+    bounds.include(0.0f, lowest, 0.0f);
+    bounds.include(lastColumn, blockY(highest, terrain.layers - 1), lastColumn);
     return bounds;
 }
 

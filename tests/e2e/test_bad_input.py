@@ -104,15 +104,19 @@ class ShaderSources(unittest.TestCase):
                         f"the compiler's log does not name the culprit: {log}")
 
 
+def line_field(viewer):
+    """The picture of the field drawn as lines while V is held."""
+    viewer.keydown("v")
+    try:
+        return viewer.wait_for_screen(lambda s: drawn(s) > LINES_SHOWN, 60, "the line-drawn field")
+    finally:
+        viewer.keyup("v")
+
+
 class WindowSize(unittest.TestCase):
     def test_tiny_and_huge_window_then_back(self):
         with Viewer(fixed_time=FIXED_TIME) as viewer:
-            viewer.keydown("v")
-            try:
-                before = viewer.wait_for_screen(lambda s: drawn(s) > LINES_SHOWN, 60,
-                                                "the line-drawn field")
-            finally:
-                viewer.keyup("v")
+            before = line_field(viewer)
             viewer.wait_for_screen(lambda s: drawn(s) == 0, 30, "the lines gone after V")
 
             viewer.resize_window(1, 1)
@@ -141,12 +145,7 @@ class WindowSize(unittest.TestCase):
             for rect in LINE_RECTS:
                 self.assertGreater(shot.count(WHITE, rect), 100)
             # The projection is the first one again: the field is where it was.
-            viewer.keydown("v")
-            try:
-                after = viewer.wait_for_screen(lambda s: drawn(s) > LINES_SHOWN, 60,
-                                               "the line-drawn field again")
-            finally:
-                viewer.keyup("v")
+            after = line_field(viewer)
             for edge_before, edge_after in zip(before.bounds_other(SKY, BELOW_OVERLAY, 1),
                                                after.bounds_other(SKY, BELOW_OVERLAY, 1)):
                 self.assertLessEqual(abs(edge_before - edge_after), 2)
