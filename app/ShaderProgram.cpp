@@ -14,7 +14,8 @@ ShaderProgram minimalProgram;
 namespace {
 
 void reportUnreadable(const char* path) {
-    std::printf("Cannot read shader file %s: missing, empty or not a regular file\n", path);
+    std::printf("Cannot read shader file %s: missing, empty, too large or not a regular file\n",
+                path);
     std::fflush(stdout);
 }
 

@@ -1,22 +1,37 @@
 #include "app/TextFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// Far beyond any shader; a larger file (a sparse one, say) would only stall start-up.
+constexpr long maxTextSize = 16L << 20;
+
+}  // namespace
 
 char* readTextFile(const char* path) {
     if (path == nullptr) {
         return nullptr;
     }
-    FILE* file = std::fopen(path, "rt");
-    if (file == nullptr) {
+    // Opening a FIFO for reading blocks until a writer comes, and a device may never end: open
+    // without blocking and take nothing but a regular file.
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
         return nullptr;
     }
-    // A directory opens too, and its size means nothing.
     struct stat status;
-    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
-        std::fclose(file);
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        return nullptr;
+    }
+    FILE* file = fdopen(descriptor, "rt");
+    if (file == nullptr) {
+        close(descriptor);
         return nullptr;
     }
     std::fseek(file, 0, SEEK_END);
@@ -24,7 +39,7 @@ char* readTextFile(const char* path) {
     std::rewind(file);
 
     char* text = nullptr;
-    if (count > 0) {
+    if (count > 0 && count <= maxTextSize) {
         text = static_cast<char*>(std::malloc(static_cast<size_t>(count) + 1));
         if (text != nullptr) {
             size_t read = std::fread(text, 1, static_cast<size_t>(count), file);

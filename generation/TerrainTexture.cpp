@@ -1,5 +1,7 @@
 #include "generation/CoherentNoiseTerrain.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 struct GradientPoint {
@@ -29,6 +31,13 @@ void CoherentNoiseTerrain::generateTexture() {
             point.position, noise::utils::Color(point.red, point.green, point.blue, point.alpha));
     }
     textureRenderer.Render();
+
+    // Opening a FIFO for writing blocks until a reader comes: only a regular file, or none yet,
+    // may be replaced. Anything else fails as an unwritable file does.
+    struct stat status;
+    if (stat(texturePath, &status) == 0 && !S_ISREG(status.st_mode)) {
+        throw noise::ExceptionUnknown();
+    }
 
     noise::utils::WriterBMP writer;
     writer.SetSourceImage(textureImage);

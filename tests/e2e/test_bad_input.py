@@ -27,7 +27,7 @@ void main()
 
 
 def unreadable_line(name):
-    return f"Cannot read shader file data/{name}: missing, empty or not a regular file"
+    return f"Cannot read shader file data/{name}: missing, empty, too large or not a regular file"
 
 
 def drawn(shot):

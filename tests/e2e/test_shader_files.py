@@ -16,7 +16,7 @@ DEF_LOADED = "Def shader loaded."
 
 
 def unreadable_line(name):
-    return f"Cannot read shader file data/{name}: missing, empty or not a regular file"
+    return f"Cannot read shader file data/{name}: missing, empty, too large or not a regular file"
 
 
 def blocks_drawn(shot):
