@@ -6,6 +6,7 @@
 #include "bench/GlInterpose.h"
 #include "bench/StartPose.h"
 
+#include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>

@@ -38,3 +38,23 @@ inline bool isNearCamera(float x, float y, float z, float cameraX, float cameraY
                           truncateToInt(cameraX), truncateToInt(cameraY), truncateToInt(cameraZ),
                           nearRadius);
 }
+
+// The near test for a whole column (i, j) at once. With integer coordinates the test holds
+// exactly when the squared distance is at most (2 * nearRadius + 1)² - 1 = 40400, so a column
+// keeps what is left of that for the y distance; negative: no block of the column is near.
+constexpr int64_t nearReach = 2 * nearRadius + 1;
+
+inline int64_t columnNearBudget(int i, int j, int eyeX, int eyeZ) {
+    const int64_t dx = static_cast<int64_t>(eyeX) - i;
+    const int64_t dz = static_cast<int64_t>(eyeZ) - j;
+    if (dx <= -nearReach || dx >= nearReach || dz <= -nearReach || dz >= nearReach) {
+        return -1;  // also keeps the squares far from overflow
+    }
+    return nearReach * nearReach - 1 - dx * dx - dz * dz;
+}
+
+// isNearCamera for a block of that column: its truncated y against the camera's.
+inline bool isNearInColumn(float y, int eyeY, int64_t budget) {
+    const int64_t dy = static_cast<int64_t>(eyeY) - truncateToInt(y);
+    return dy > -nearReach && dy < nearReach && dy * dy <= budget;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "terrain/CubeVertex.h"
@@ -36,9 +37,18 @@ public:
     int slotCapacity() const { return side * side * layers; }
 
 private:
+    // What render works out once for the column it is drawing; outside render, drawBlock
+    // tests each block in full.
+    struct ColumnState {
+        bool active = false;
+        int eyeY = 0;
+        int64_t nearBudget = 0;  // see columnNearBudget
+        int vHeld = -1;          // V as first asked in this column; -1: not asked yet
+    };
+
     void allocateSlots();
-    // Cleared by render, while it draws a column, when no block of that column can be near.
-    bool columnMayBeNear = true;
+    bool vKeyHeld();
+    ColumnState column;
     // The four interleaved array pointers into the bound vertex buffer.
     static void setArrayPointers();
 };

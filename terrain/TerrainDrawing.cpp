@@ -6,6 +6,7 @@
 #include "platform/VirtualKeys.h"
 #include "terrain/BlockRules.h"
 #include "terrain/BlockTerrain.h"
+#include "terrain/CubeBatchTest.h"
 #include "terrain/FieldBounds.h"
 #include "terrain/Frustum.h"
 
@@ -38,13 +39,17 @@ FieldBounds frameBounds(const BlockTerrain& terrain) {
     return bounds;
 }
 
-// Whether some block of column (i, j), whose blocks run from y = low to y = high, can pass the
-// near test: its nearest truncated point decides, since the test only fails farther out.
-bool columnCanBeNear(int i, int j, float low, float high, const int* eye) {
-    const int lowY = truncateToInt(low);
-    const int highY = truncateToInt(high);
-    const int nearestY = eye[1] < lowY ? lowY : (eye[1] > highY ? highY : eye[1]);
-    return spheresOverlap(i, nearestY, j, nearRadius, eye[0], eye[1], eye[2], nearRadius);
+// The scalar test for the last few slots of a column, as bits like CubeBatchTest's.
+unsigned cubesInView(const BlockTerrain& terrain, int first, int count) {
+    unsigned passed = 0;
+    for (int n = 0; n < count; ++n) {
+        const int slot = first + n;
+        if (frustum.cubeInFrustum(terrain.posX[slot], terrain.posY[slot], terrain.posZ[slot],
+                                  cullHalfSize)) {
+            passed |= 1u << n;
+        }
+    }
+    return passed;
 }
 
 }  // namespace
@@ -68,36 +73,47 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, materialShininess);
     glEnable(GL_DEPTH_TEST);
 
-    // Answers that are certain for a whole frame or column spare the per-block tests: every
-    // cube in view, or no block of a column near the camera.
+    // Every cube in view is a whole-frame answer that spares the per-block test.
     const FieldBounds bounds = frameBounds(*this);
     const bool cullsNothing = frustum.everyCubeInFrustum(bounds.low, bounds.high, cullHalfSize);
-    const int eye[3] = {truncateToInt(camera->positionX()), truncateToInt(camera->positionY()),
-                        truncateToInt(camera->positionZ())};
+    const CubeBatchTest cubeTest(frustum, cullHalfSize);
+    const int eyeX = truncateToInt(camera->positionX());
+    const int eyeZ = truncateToInt(camera->positionZ());
+    column.eyeY = truncateToInt(camera->positionY());
 
     glPushMatrix();
     glScalef(scaleX, scaleY, scaleZ);
     // The side is read at every test: the terrain source owns it.
     for (int i = 0; i < noiseTerrain.getSize(); ++i) {
         for (int j = 0; j < noiseTerrain.getSize(); ++j) {
-            const float height = noiseTerrain.heights[j * noiseTerrain.getSize() + i];
-            columnMayBeNear =
-                columnCanBeNear(i, j, blockY(height, 0), blockY(height, this->layers - 1), eye);
-            for (int k = 0; k < this->layers; ++k) {
-                const int size = noiseTerrain.getSize();
-                const int slot = slotIndex(i, j, k, size);
-                // Culled by the slot's remembered position, which blocks share.
-                if (!cullsNothing &&
-                    !frustum.cubeInFrustum(posX[slot], posY[slot], posZ[slot], cullHalfSize)) {
-                    continue;
+            const int size = noiseTerrain.getSize();
+            const float height = noiseTerrain.heights[j * size + i];
+            const int base = slotIndex(i, j, 0, size);
+            column.active = true;
+            column.nearBudget = columnNearBudget(i, j, eyeX, eyeZ);
+            column.vHeld = -1;
+            // A column's slots are its own within the column, so all of them can be read
+            // before any is written: four at a time. Culled by the slot's remembered position,
+            // which blocks of other columns share.
+            for (int k = 0; k < this->layers; k += 4) {
+                const int count = this->layers - k < 4 ? this->layers - k : 4;
+                const int first = base + k;
+                unsigned passed = 0xF;
+                if (!cullsNothing) {
+                    passed = count == 4 ? cubeTest.test(&posX[first], &posY[first], &posZ[first])
+                                        : cubesInView(*this, first, count);
                 }
-                drawBlock(static_cast<float>(i), blockY(noiseTerrain.heights[j * size + i], k),
-                          static_cast<float>(j), slot, camera);
+                for (int n = 0; n < count; ++n) {
+                    if ((passed & (1u << n)) != 0) {
+                        drawBlock(static_cast<float>(i), blockY(height, k + n),
+                                  static_cast<float>(j), base + k + n, camera);
+                    }
+                }
             }
         }
     }
     glPopMatrix();
-    columnMayBeNear = true;
+    column.active = false;
 
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
@@ -113,12 +129,26 @@ void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera
     posZ[slot] = z;
     glTranslatef(x, y, z);
     if (y > minDrawHeight) {
-        if (columnMayBeNear &&
-            isNearCamera(x, y, z, camera->positionX(), camera->positionY(), camera->positionZ())) {
+        const bool near = column.active ? isNearInColumn(y, column.eyeY, column.nearBudget)
+                                        : isNearCamera(x, y, z, camera->positionX(),
+                                                       camera->positionY(), camera->positionZ());
+        if (near) {
             glDrawElements(GL_TRIANGLES, cubeIndexCount, GL_UNSIGNED_BYTE, nullptr);
-        } else if (activeInput().isKeyHeld(vk::v)) {
+        } else if (vKeyHeld()) {
             glDrawElements(GL_LINES, cubeIndexCount, GL_UNSIGNED_BYTE, nullptr);
         }
     }
     glPopMatrix();
+}
+
+// Within a frame the answer holds still (the X11 key map is read once per frame), so a column
+// asks once, at its first far block.
+bool BlockTerrain::vKeyHeld() {
+    if (!column.active) {
+        return activeInput().isKeyHeld(vk::v);
+    }
+    if (column.vHeld < 0) {
+        column.vHeld = activeInput().isKeyHeld(vk::v) ? 1 : 0;
+    }
+    return column.vHeld == 1;
 }

@@ -1,0 +1,262 @@
+#!/usr/bin/env python3
+"""mutate.py [--rev REV] [--only N[,N...]] [--list]: what the tests catch.
+
+Exports REV (default HEAD) into build/mutate/<rev>/src, builds it once (Release, tests on, no
+benchmarks), then applies one plausible fault at a time to the product code, rebuilds, runs the
+tests in stages (unit, GL context, end-to-end, slow end-to-end) and stops at the first stage that
+fails: the fault is caught. The file is restored before the next fault. Results go to the console
+and to build/mutate/<rev>/results.tsv.
+
+A fault whose text is not found exactly once in REV is reported as not applicable, one that does
+not compile as stillborn; neither counts.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# (file, text, replacement, what the fault is)
+MUTANTS = [
+    ("app/Startup.cpp", "glClearColor(0.1f, 0.57f", "glClearColor(0.1f, 0.75f", "sky colour"),
+    ("app/Startup.cpp", "windowWidth = 1024", "windowWidth = 1000", "window width"),
+    ("app/Startup.cpp", "glEnable(GL_CULL_FACE);", "", "no back-face culling"),
+    ("app/Startup.cpp", "glDepthFunc(GL_LEQUAL)", "glDepthFunc(GL_LESS)", "depth function"),
+    ("app/Startup.cpp", "std::exit(1)", "std::exit(0)", "status without OpenGL 2.0"),
+    ("app/Startup.cpp", '"OpenGL 2.0 not supported\\n"', '"OpenGL 2.0 not supported"',
+     "no empty line after the failure"),
+    ("app/Startup.cpp", "place(50.0f, 120.0f", "place(50.0f, 125.0f", "start eye height"),
+    ("app/Startup.cpp", "GLUT_DOUBLE | GLUT_DEPTH", "GLUT_DOUBLE", "no depth buffer"),
+    ("app/Startup.cpp", "glColor4f(0.0f, 1.0f, 0.0f, 0.4f)", "glColor4f(0.0f, 1.0f, 0.0f, 1.0f)",
+     "start colour"),
+    ("app/Startup.cpp", "GLUT_CURSOR_NONE", "GLUT_CURSOR_INHERIT", "cursor shown"),
+    ("app/Startup.cpp", '"OpenGL Kelmora Demo"', '"OpenGL Kelmora"', "window title"),
+    ("app/Callbacks.cpp", "fieldOfView = 45.0", "fieldOfView = 50.0", "field of view"),
+    ("app/Callbacks.cpp", "nearPlane = 1.0", "nearPlane = 0.5", "near plane"),
+    ("app/Callbacks.cpp", "farPlane = 500.0", "farPlane = 400.0", "far plane"),
+    ("app/Callbacks.cpp", "static_cast<double>(width) / static_cast<double>(height > 0 ? height : 1)",
+     "static_cast<double>(height) / static_cast<double>(width > 0 ? width : 1)", "aspect ratio"),
+    ("app/Callbacks.cpp", "meshSize = command.gridSize;", "", "grid size not recorded"),
+    ("app/Callbacks.cpp", "afPropertiesDiffuse[] = {0.5f, 0.8f", "afPropertiesDiffuse[] = {0.5f, 0.6f",
+     "light diffuse colour"),
+    ("app/Callbacks.cpp", "GL_LIGHT_MODEL_TWO_SIDE, 0.0f", "GL_LIGHT_MODEL_TWO_SIDE, 1.0f",
+     "two-sided lighting"),
+    ("app/Callbacks.cpp", "glUseProgramObjectARB(0);", "glUseProgram(phongProgram.program);",
+     "g keeps the Phong program"),
+    ("app/Callbacks.cpp", "    glPushMatrix();\n    setUpLighting();", "    setUpLighting();\n    glPushMatrix();",
+     "lighting before the push"),
+    ("app/KeyCommand.cpp", "16, 4}", "16, 8}", "key 6 grid size"),
+    ("app/KeyCommand.cpp", "key == 'f'", "key == 'F'", "upper-case F"),
+    ("app/KeyCommand.cpp", "escapeKey = 27", "escapeKey = 26", "escape key"),
+    ("app/FrameRate.cpp", "frames * 1000.0 / interval", "frames * 100.0 / interval", "rate formula"),
+    ("app/FrameRate.cpp", "    frames = 0;\n", "", "frames accumulate"),
+    ("app/FrameRate.cpp", "    previousTime = currentTime;\n", "", "interval from the start"),
+    ("app/Overlay.cpp", "fpsX = 55.0f", "fpsX = 65.0f", "rate text position"),
+    ("app/Overlay.cpp", "205.0f, 255.0f", "205.0f, 250.0f", "second size position"),
+    ("app/Overlay.cpp", '"Using GLSL 1.1"', '"Using GLSL 1.2"', "shading text"),
+    ("app/Overlay.cpp", "    glEnable(GL_DEPTH_TEST);\n    glEnable(GL_LIGHTING);\n",
+     "    glEnable(GL_DEPTH_TEST);\n", "lighting left off after text"),
+    ("app/Overlay.cpp", "glColor3f(1.0f, 1.0f, 1.0f)", "glColor3f(1.0f, 1.0f, 0.0f)", "yellow text"),
+    ("app/Overlay.cpp", "glScalef(1.0f, -1.0f, 1.0f);", "", "overlay upside down"),
+    ("app/ShaderProgram.cpp", 'std::printf("%s\\n", infoLog)', 'std::printf("%s", infoLog)',
+     "log without end of line"),
+    ("app/ShaderProgram.cpp", "glAttachShader(shaderProgram.program, shaderProgram.fragmentShader);",
+     "", "fragment shader not attached"),
+    ("app/ShaderProgram.cpp", "if (infologLength > 0)", "if (infologLength >= 0)", "empty logs printed"),
+    ("app/TextFile.cpp", "O_RDONLY | O_NONBLOCK", "O_RDONLY", "a FIFO blocks"),
+    ("app/TextFile.cpp", "count > 0 && count <= maxTextSize", "count >= 0 && count <= maxTextSize",
+     "empty file gives text"),
+    ("app/TextFile.cpp", "text[read] = '\\0';", "text[read > 0 ? read - 1 : 0] = '\\0';",
+     "last character lost"),
+    ("camera/Vector3.cpp", "a.z * b.x - a.x * b.z", "a.x * b.z - a.z * b.x", "cross product sign"),
+    ("camera/Vector3.cpp", "float sum = v.x * v.x", "double sum = static_cast<double>(v.x) * v.x",
+     "length summed in double"),
+    ("camera/Camera.cpp", "mouseDivisor = 1000.0", "mouseDivisor = 1024.0", "mouse divisor"),
+    ("camera/Camera.cpp", "pitchLimit = 1.0f", "pitchLimit = 1.2f", "pitch limit"),
+    ("camera/Camera.cpp", "accumulatedPitch > pitchLimit", "accumulatedPitch >= pitchLimit",
+     "pitch limit excluded"),
+    ("camera/Camera.cpp", "vNewView.y = (t * x * y + z * s)", "vNewView.y = (t * x * y - z * s)",
+     "rotation term sign"),
+    ("camera/Camera.cpp",
+     "    turnView(pitchStep, vAxis.x, vAxis.y, vAxis.z);\n    turnView(yawStep, 0.0f, 1.0f, 0.0f);",
+     "    turnView(yawStep, 0.0f, 1.0f, 0.0f);\n    turnView(pitchStep, vAxis.x, vAxis.y, vAxis.z);",
+     "yaw before pitch"),
+    ("camera/Camera.cpp", "vPosition.z += vVector.z * speed;", "vPosition.z += vVector.x * speed;",
+     "walk formula"),
+    ("camera/Camera.cpp", "climbStep = 0.9;", "climbStep = 0.9f;", "climb step in float"),
+    ("camera/Camera.cpp", "walkSpeed = 0.9f;", "walkSpeed = 0.8f;", "walk speed"),
+    ("camera/Camera.cpp", "sidestep(-walkSpeed);", "sidestep(walkSpeed);", "left steps right"),
+    ("camera/Camera.cpp", "    vStrafe = rightOfView(vStrafe);\n    mouseLook();",
+     "    mouseLook();\n    vStrafe = rightOfView(vStrafe);", "strafe after the turn"),
+    ("camera/Camera.cpp", "(centreX - mouseX) / mouseDivisor", "(mouseX - centreX) / mouseDivisor",
+     "yaw direction"),
+    ("camera/Camera.cpp", "centreX = 400;", "centreX = 512;", "re-centring point"),
+    ("camera/SphereTest.h", "return squared < (reach + 1) * (reach + 1);",
+     "return squared <= (reach + 1) * (reach + 1);", "sphere test boundary"),
+    ("generation/CoherentNoiseTerrain.cpp", "plainsBias = 15.0", "plainsBias = 14.0", "plains bias"),
+    ("generation/CoherentNoiseTerrain.cpp", "selectFalloff = 0.125", "selectFalloff = 0.25", "edge falloff"),
+    ("generation/CoherentNoiseTerrain.cpp", "heightMap.GetValue(i, j)", "heightMap.GetValue(j, i)",
+     "height map transposed"),
+    ("generation/CoherentNoiseTerrain.cpp", "srand(static_cast<unsigned int>(time(nullptr)));",
+     "srand(static_cast<unsigned int>(time(nullptr)) + 1);", "seeded from another second"),
+    ("generation/Landscape.h", "10.0, 2.0, 0.4", "10.0, 2.5, 0.4", "plains frequency"),
+    ("generation/TerrainTexture.cpp", "{2.25, 224, 224, 0, 255}", "{2.25, 224, 224, 32, 255}",
+     "gradient colour"),
+    ("generation/TerrainTexture.cpp", '"../data/terrainTex.bmp"', '"../data/terrain.bmp"',
+     "texture path"),
+    ("generation/TerrainTexture.cpp", "    textureRenderer.ClearGradient();\n", "", "gradient not cleared"),
+    ("terrain/BlockTerrain.cpp", "minDrawHeight = 14.0f", "minDrawHeight = 13.0f", "minimum height"),
+    ("terrain/BlockTerrain.cpp", "    randomiseLandscape(noiseTerrain);\n    allocateSlots();\n    return true;",
+     "    randomiseLandscape(noiseTerrain);\n    return true;", "slots not cleared by a rebuild"),
+    ("terrain/CubeMesh.cpp", "    0,  1,  2,  2,  3,  0,", "    0,  2,  1,  2,  3,  0,", "top face winding"),
+    ("terrain/CubeMesh.cpp", "{1, 1, 1,     0, 0,   0, 0, 1},", "{1, 1, 1,     0, 0,   0, 0, -1},",
+     "a normal"),
+    ("terrain/CubeMesh.cpp", "vertex.r = 1.0f;", "vertex.r = 0.5f;", "vertex colour"),
+    ("terrain/CubeMesh.cpp", "texCoordOffset = reinterpret_cast<const GLvoid*>(12)",
+     "texCoordOffset = reinterpret_cast<const GLvoid*>(16)", "texture coordinate offset"),
+    ("terrain/CubeMesh.cpp", "sizeof(vertices), nullptr, GL_STATIC_DRAW", "sizeof(vertices) / 2, nullptr, GL_STATIC_DRAW",
+     "half a vertex buffer"),
+    ("terrain/Frustum.cpp", "{0, -1.0f},  // right", "{0, +1.0f},  // right", "right plane sign"),
+    ("terrain/Frustum.cpp", "modl[4 * r + 2] * proj[8 + c]", "modl[4 * r + 2] * proj[12 + c]",
+     "combined matrix"),
+    ("terrain/Frustum.cpp", "        plane[3] /= t;\n", "", "plane distance not normalised"),
+    ("terrain/Frustum.h", "plane[3] > 0.0f;", "plane[3] >= 0.0f;", "corner on a plane inside"),
+    ("terrain/Frustum.h", "p[0] > 0.0f ? highX : lowX", "p[0] > 0.0f ? lowX : highX", "deciding corner"),
+    ("terrain/Frustum.h", "p[0] > 0.0f ? low[0] + size : high[0] - size",
+     "p[0] > 0.0f ? low[0] - size : high[0] + size", "whole-frame view test"),
+    ("terrain/CubeBatchTest.cpp", "plane[1] > 0.0f ? size : -size", "plane[1] > 0.0f ? -size : size",
+     "batch corner"),
+    ("terrain/CubeBatchTest.h", "_mm_cmpgt_ps(value", "_mm_cmpge_ps(value", "batch boundary"),
+    ("terrain/TerrainDrawing.cpp", "cullHalfSize = 4.0f", "cullHalfSize = 3.0f", "culling box size"),
+    ("terrain/TerrainDrawing.cpp", "afMaterialDiffuse[] = {0.5f, 1.0f", "afMaterialDiffuse[] = {0.5f, 0.9f",
+     "material diffuse"),
+    ("terrain/TerrainDrawing.cpp", "glDrawElements(GL_LINES", "glDrawElements(GL_LINE_STRIP", "line mode"),
+    ("terrain/TerrainDrawing.cpp", "} else if (vKeyHeld()) {", "} else if (!vKeyHeld()) {", "V inverted"),
+    ("terrain/TerrainDrawing.cpp", "    posZ[slot] = z;\n", "", "slot z not remembered"),
+    ("terrain/TerrainDrawing.cpp", "if (y > minDrawHeight)", "if (y >= minDrawHeight)", "height gate"),
+    ("terrain/TerrainDrawing.cpp", "(passed & (1u << n))", "(passed & (8u >> n))", "batch bit order"),
+    ("terrain/TerrainDrawing.cpp", "blockY(height, k + n)", "blockY(height, k)", "block height"),
+    ("terrain/TerrainDrawing.cpp", "    glDisable(GL_DEPTH_TEST);\n}", "}", "depth test left on"),
+    ("terrain/BlockRules.h", "return i + k + j * side;", "return i + k * side + j;", "slot numbering"),
+    ("terrain/BlockRules.h", "nearRadius = 100", "nearRadius = 99", "near radius"),
+    ("terrain/BlockRules.h", "nearReach * nearReach - 1 - dx * dx", "nearReach * nearReach - dx * dx",
+     "column near boundary"),
+    ("platform/X11Input.cpp", "{vk::v, XK_v}", "{vk::v, XK_b}", "V bound to B"),
+    ("platform/X11Input.cpp", "0, 0, 0, 0, x, y);", "0, 0, 0, 0, y, x);", "warp coordinates"),
+    ("platform/X11Input.cpp", "keycode / 8] & (1 << (keycode % 8)", "keycode / 8] & (1 << (keycode % 7)",
+     "key map bit"),
+    ("tools/TextureTool.cpp", "return 2;", "return 1;", "usage status"),
+    ("tools/TextureTool.cpp", "value > CoherentNoiseTerrain::maxSize", "value > 2 * CoherentNoiseTerrain::maxSize",
+     "size above 512 accepted"),
+    ("data/PhongFrag.c", "gl_FrontLightProduct[0].diffuse * diffuse",
+     "gl_FrontLightProduct[0].ambient * diffuse", "shader diffuse term"),
+]
+
+# Stages as ctest selections: the first that fails catches the fault.
+STAGES = [
+    ("unit", ["-E", "^(e2e_|gl_)"]),
+    ("gl", ["-R", "^gl_"]),
+    ("e2e", ["-R", "^e2e_", "-E", "soak|valgrind"]),
+    ("slow", ["-R", "soak|valgrind"]),
+]
+
+
+def run(command, cwd, timeout):
+    try:
+        result = subprocess.run(command, cwd=cwd, capture_output=True, text=True, timeout=timeout)
+        return result.returncode, result.stdout + result.stderr
+    except subprocess.TimeoutExpired as expired:
+        return -1, f"timed out after {timeout} s: {expired}"
+
+
+def failed_tests(output):
+    lines = output.splitlines()
+    if "The following tests FAILED:" not in lines:
+        return ""
+    start = lines.index("The following tests FAILED:") + 1
+    return " ".join(line.split()[2] for line in lines[start:] if line.strip()[:1].isdigit())
+
+
+def build(build_dir):
+    return run(["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2)], ROOT, 1800)
+
+
+def caught_by(build_dir):
+    """The stage and tests that fail, or None when every stage passes."""
+    for name, selection in STAGES:
+        status, output = run(["ctest", "--test-dir", build_dir, "-j2", "--timeout", "300"] +
+                             selection, ROOT, 3600)
+        if status != 0:
+            return f"{name}: {failed_tests(output) or output.strip().splitlines()[-1]}"
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--rev", default="HEAD")
+    parser.add_argument("--only", help="comma-separated fault numbers")
+    parser.add_argument("--list", action="store_true")
+    args = parser.parse_args()
+    if args.list:
+        for number, (path, _, _, what) in enumerate(MUTANTS, 1):
+            print(f"{number:3} {path}: {what}")
+        return 0
+    rev = subprocess.run(["git", "rev-parse", "--short", args.rev], cwd=ROOT, capture_output=True,
+                         text=True, check=True).stdout.strip()
+    work = os.path.join(ROOT, "build", "mutate", rev)
+    src = os.path.join(work, "src")
+    build_dir = os.path.join(work, "build")
+    if not os.path.isdir(src):
+        os.makedirs(src)
+        subprocess.run(f"git archive {rev} | tar -x -C {src}", shell=True, cwd=ROOT, check=True)
+    status, output = run(["cmake", "-S", src, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
+                          "-DBUILD_TESTING=ON", "-DKELMORA_BENCHMARKS=OFF"], ROOT, 600)
+    if status != 0 or build(build_dir)[0] != 0:
+        print(output)
+        print("The unmutated tree does not build")
+        return 1
+    if caught_by(build_dir) is not None:
+        print("The unmutated tree fails its own tests")
+        return 1
+
+    chosen = {int(n) for n in args.only.split(",")} if args.only else None
+    results = []
+    for number, (path, text, replacement, what) in enumerate(MUTANTS, 1):
+        if chosen and number not in chosen:
+            continue
+        target = os.path.join(src, path)
+        original = open(target).read()
+        started = time.monotonic()
+        if original.count(text) != 1:
+            verdict = "not applicable"
+        else:
+            with open(target, "w") as out:
+                out.write(original.replace(text, replacement))
+            try:
+                if build(build_dir)[0] != 0:
+                    verdict = "stillborn"
+                else:
+                    found = caught_by(build_dir)
+                    verdict = f"caught ({found})" if found else "SURVIVED"
+            finally:
+                with open(target, "w") as out:
+                    out.write(original)
+        results.append((number, path, what, verdict))
+        print(f"{number:3} {path}: {what}: {verdict} [{time.monotonic() - started:.0f} s]",
+              flush=True)
+
+    build(build_dir)
+    counted = [r for r in results if r[3].startswith(("caught", "SURVIVED"))]
+    caught = [r for r in counted if r[3].startswith("caught")]
+    print(f"\n{len(caught)} of {len(counted)} faults caught at {rev}"
+          f" ({len(results) - len(counted)} not applicable or stillborn)")
+    with open(os.path.join(work, "results.tsv"), "w") as out:
+        for number, path, what, verdict in results:
+            out.write(f"{number}\t{path}\t{what}\t{verdict}\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
