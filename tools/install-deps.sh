@@ -7,7 +7,7 @@ packages=(build-essential cmake pkg-config
           freeglut3-dev libglew-dev libglu1-mesa-dev libnoise-dev libx11-dev
           libgl1-mesa-dri xvfb xauth xdotool x11-utils imagemagick)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 valgrind)
+    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 apitrace apitrace-tracers)
 fi
 
 missing=()

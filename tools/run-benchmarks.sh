@@ -38,5 +38,5 @@ echo
 echo
 echo "## Whole frame against the floor, start-up and key 1"
 echo
-python3 "$root/tests/e2e/with_xvfb.py" "${fixed[@]}" "$build/bench/kelmora_bench_frame" \
+xvfb-run -a -s "-screen 0 1280x1024x24" "${fixed[@]}" "$build/bench/kelmora_bench_frame" \
     --benchmark_color=false "$@"

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/Callbacks.h"
+#include "app/FrameRate.h"
+#include "app/KeyCommand.h"
+#include "app/TextFile.h"
+
+TEST(KeyCommands, EveryByteHasItsCommandAndCaseMatters) {
+    const int sizes[6] = {128, 64, 48, 32, 16, 4};
+    for (int key = 0; key < 256; ++key) {
+        const KeyCommand command = commandForKey(static_cast<unsigned char>(key));
+        KeyCommand::Action expected = key == 27                  ? KeyCommand::quit
+                                      : key == 'f'               ? KeyCommand::enableGlsl
+                                      : key == 'g'               ? KeyCommand::disableGlsl
+                                      : key >= '1' && key <= '6' ? KeyCommand::rebuild
+                                                                 : KeyCommand::none;
+        EXPECT_EQ(command.action, expected) << "key " << key;
+        if (expected == KeyCommand::rebuild) {
+            EXPECT_EQ(command.gridSize, sizes[key - '1']);
+        }
+    }
+}
+
+TEST(FrameRate, ThousandOverTheLastIntervalTruncatedAndZeroKeepsTheText) {
+    char text[12] = "";
+    unsigned int frames = 0;
+    const std::pair<int, const char*> cases[] = {{1000, "1"}, {1001, "0"}, {3, "333"},
+                                                 {16, "62"},  {17, "58"},  {-4, "-250"}};
+    for (const auto& [interval, shown] : cases) {
+        updateFrameRate(interval, frames, text);
+        EXPECT_STREQ(text, shown);
+        EXPECT_EQ(frames, 0u);
+    }
+    // Two idle calls within a millisecond: the text stays and the frame counts into the next.
+    updateFrameRate(0, frames, text);
+    EXPECT_STREQ(text, "-250");
+    updateFrameRate(10, frames, text);
+    EXPECT_STREQ(text, "200");
+}
+
+TEST(Reshape, AspectIsWidthOverHeightAndAZeroHeightCountsAsOne) {
+    EXPECT_DOUBLE_EQ(aspectRatio(1024, 768), 1024.0 / 768.0);
+    EXPECT_DOUBLE_EQ(aspectRatio(2048, 768), 2048.0 / 768.0);
+    EXPECT_DOUBLE_EQ(aspectRatio(1024, 0), 1024.0);
+}
+
+class TextFile : public testing::Test {
+protected:
+    std::string path(const char* name) { return testing::TempDir() + "kelmora_" + name; }
+    std::string write(const char* name, const std::string& content) {
+        const std::string file = path(name);
+        FILE* out = std::fopen(file.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), out);
+        std::fclose(out);
+        return file;
+    }
+    // The text, or "(null)".
+    static std::string read(const std::string& file) {
+        char* text = readTextFile(file.c_str());
+        const std::string result = text != nullptr ? text : "(null)";
+        std::free(text);
+        return result;
+    }
+};
+
+TEST_F(TextFile, WholeTextComesBackAndNothingReadableGivesNull) {
+    EXPECT_EQ(readTextFile(nullptr), nullptr);
+    EXPECT_EQ(read(write("text", "void main()\r\n{\n}")), "void main()\r\n{\n}");
+    EXPECT_EQ(read(write("empty", "")), "(null)");
+    EXPECT_EQ(read(path("missing")), "(null)");
+    EXPECT_EQ(read(testing::TempDir()), "(null)");
+}
+
+TEST_F(TextFile, AFifoOrAHugeFileIsRefusedWithoutWaiting) {
+    const std::string fifo = path("fifo");
+    unlink(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(read(fifo), "(null)");  // would block for ever waiting for a writer
+    unlink(fifo.c_str());
+    const std::string huge = write("huge", "x");
+    ASSERT_EQ(truncate(huge.c_str(), (16L << 20) + 1), 0);  // sparse
+    EXPECT_EQ(read(huge), "(null)");
+    ASSERT_EQ(truncate(huge.c_str(), 16L << 20), 0);
+    EXPECT_EQ(read(huge).size(), 1u);  // read whole; the zeros end the string
+}

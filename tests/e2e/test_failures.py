@@ -1,0 +1,104 @@
+"""Bad input and a poor platform: clear console lines, the right status, never a hang."""
+import os
+import shutil
+import tempfile
+import unittest
+
+from harness import ROOT, SKY, TERRAIN, Viewer, run
+
+LOADED = ["Phong shader loaded.", "Def shader loaded."]
+
+
+def unreadable(name):
+    return f"Cannot read shader file data/{name}: missing, empty, too large or not a regular file"
+
+
+class Platform(unittest.TestCase):
+    def test_without_opengl_2_0_or_a_display(self):
+        status, out, _ = run(env={"MESA_GL_VERSION_OVERRIDE": "1.5"})
+        self.assertEqual((status, out), (1, "OpenGL 2.0 not supported\n\n"))
+        status, out, err = run(display=False)
+        self.assertEqual((status, out), (1, ""))
+        self.assertIn("failed to open display", err)
+
+
+class ShaderFiles(unittest.TestCase):
+    def viewer_with(self, name, spoil):
+        """Console lines of a viewer whose data/<name> is spoiled, after it drew lines with V."""
+        with tempfile.TemporaryDirectory() as folder:
+            shutil.copytree(os.path.join(ROOT, "data"), os.path.join(folder, "data"))
+            path = os.path.join(folder, "data", name)
+            os.remove(path)
+            spoil(path)
+            with Viewer(cwd=folder) as viewer:
+                viewer.xdotool("keydown", "v")
+                viewer.wait_screen(lambda s: s.count(SKY, TERRAIN) < 1024 * 688 - 5000, 30, "lines")
+                self.assertEqual(viewer.quit(), 0)
+            return viewer.stdout.splitlines()
+
+    def test_unreadable_sources_are_named_and_the_viewer_goes_on(self):
+        cases = [("PhongFrag.c", lambda path: None),  # missing: the fixed-function path draws
+                 ("minimalVert.c", os.mkfifo),         # opening it would block for ever
+                 ("minimalFrag.c", lambda path: open(path, "w").close())]
+        for name, spoil in cases:
+            with self.subTest(name):
+                lines = self.viewer_with(name, spoil)
+                expected = ["OpenGL 2.0 supported"] + LOADED
+                expected.insert(1 if name.startswith("Phong") else 2, unreadable(name))
+                self.assertEqual(lines, expected)
+
+    def test_a_source_that_does_not_compile_prints_its_logs(self):
+        def broken(path):
+            with open(path, "w") as out:
+                out.write("#version 110\nvoid main() { gl_Position = ; }\n")
+        # The compile log ends with its own line end, the link log without; the fragment
+        # shader's log is empty and prints nothing.
+        self.assertEqual(self.viewer_with("PhongVert.c", broken), [
+            "OpenGL 2.0 supported", "0:2(29): error: syntax error, unexpected ';'", "",
+            "error: linking with uncompiled/unspecialized shader"] + LOADED)
+
+
+class TextureTool(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        self.work = os.path.join(self.folder, "work")
+        os.makedirs(os.path.join(self.folder, "data"))
+        os.makedirs(self.work)
+        self.bmp = os.path.join(self.folder, "data", "terrainTex.bmp")
+
+    def tearDown(self):
+        shutil.rmtree(self.folder)
+
+    def tool(self, *args):
+        return run(args, cwd=self.work, display=False, program=os.environ["KELMORA_TEXTURE_TOOL"],
+                   env={"LD_PRELOAD": os.environ["KELMORA_FIXED_TIME_LIB"],
+                        "KELMORA_FIXED_TIME": "1500000000"})
+
+    def picture(self):
+        with open(self.bmp, "rb") as source:
+            data = source.read()
+        return int.from_bytes(data[18:22], "little"), int.from_bytes(data[22:26], "little"), data
+
+    def test_writes_the_terrain_picture(self):
+        self.assertEqual(self.tool(), (0, "../data/terrainTex.bmp\n", ""))
+        self.assertEqual(self.picture()[:2], (32, 32))
+        self.assertEqual(self.tool("4")[0], 0)
+        width, height, first = self.picture()
+        self.assertEqual((width, height, len(first)), (4, 4, 54 + 4 * 12))
+        self.tool("4")
+        self.assertEqual(self.picture()[2], first)  # the same second, the same terrain
+
+    def test_bad_arguments_and_unwritable_files(self):
+        for args in (("0",), ("513",), ("x4",), ("",), ("4", "4")):
+            status, out, err = self.tool(*args)
+            self.assertEqual((status, out), (2, ""), args)
+            self.assertIn("usage: kelmora-texture [SIZE]", err)
+        os.mkfifo(self.bmp)  # writing would wait for a reader
+        self.assertEqual(self.tool(), (1, "", "kelmora-texture: cannot write ../data/terrainTex.bmp\n"))
+        os.remove(self.bmp)
+        os.rmdir(os.path.dirname(self.bmp))
+        self.assertEqual(self.tool()[0], 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,84 @@
+"""The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc."""
+import unittest
+
+from harness import HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer
+
+CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
+
+
+def drawn(shot):
+    """Pixels of the terrain part that are not sky."""
+    return (TERRAIN[2] - TERRAIN[0]) * (TERRAIN[3] - TERRAIN[1]) - shot.count(SKY, TERRAIN, 0)
+
+
+def text_end(shot, line):
+    return max((x for x in range(400) for y in range(*LINES[line][1::2])
+                if shot.pixel(x, y) == WHITE), default=0)
+
+
+class Viewing(unittest.TestCase):
+    def test_a_session(self):
+        with Viewer(fixed_time=1500000000) as viewer:
+            self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
+            self.assertEqual(viewer.geometry(), (0, 0, 1024, 768))
+            self.assertEqual(viewer.console(), CONSOLE)
+
+            # At the start pose every block of the 32 grid is far: sky, and white text only.
+            shot = viewer.screen()
+            self.assertEqual(drawn(shot), 0)
+            overlay = (0, 0, 340, 75)
+            self.assertEqual(shot.count(SKY, overlay) + shot.count(WHITE, overlay, 0), 340 * 75)
+            self.assertEqual(text_end(shot, 1), 130)  # "Using GLSL 1.1"
+            sizes = shot.crop(LINES[2])
+
+            # Keys without a command change nothing.
+            viewer.key("F", "G", "0", "7", "8", "9", "x")
+            viewer.frames()
+            self.assertEqual(viewer.screen().crop(LINES[2]), sizes)
+
+            # V held draws the far blocks as lines; the fixed-function path draws them too.
+            viewer.xdotool("keydown", "v")
+            lines = viewer.wait_screen(lambda s: drawn(s) > 5000, 30, "lines with V held")
+            viewer.key("g")
+            fixed = viewer.wait_screen(lambda s: text_end(s, 1) > 300, 30, "the fixed path")
+            self.assertGreater(drawn(fixed), 5000)
+            self.assertNotEqual(fixed.crop(TERRAIN), lines.crop(TERRAIN))
+            viewer.key("f")
+            viewer.wait_screen(lambda s: text_end(s, 1) == 130, 30, "GLSL again")
+
+            # W walks towards the field, A and Q move too: the lines move.
+            for key in ("w", "a", "q"):
+                before = viewer.screen().crop(TERRAIN)
+                viewer.xdotool("keydown", key)
+                viewer.frames(3)
+                viewer.xdotool("keyup", key)
+                self.assertNotEqual(viewer.screen().crop(TERRAIN), before, key)
+            viewer.xdotool("keyup", "v")
+            viewer.wait_screen(lambda s: drawn(s) == 0, 30, "the lines gone with V up")
+
+            # Grid 4 and then 128 from the keys; at 128 the near part is drawn filled.
+            viewer.key("6")
+            four = viewer.wait_screen(lambda s: s.crop(LINES[2]) != sizes, 30, "size 4")
+            self.assertLess(text_end(four, 2), text_end(shot, 2))
+            viewer.key("1")
+            big = viewer.wait_screen(lambda s: drawn(s) > 100000, 60, "filled blocks at 128")
+            self.assertGreater(text_end(big, 2), text_end(shot, 2))
+
+            # The pointer comes back to its home point, from inside the window and outside it.
+            for point in ((700, 500), (1200, 900)):
+                viewer.xdotool("mousemove", *point)
+                viewer.wait_screen(lambda s: viewer.pointer() == HOME, 60, "the pointer home")
+            self.assertNotEqual(viewer.screen().crop(TERRAIN), big.crop(TERRAIN))
+
+            # Odd window sizes are drawn into; back at full size the overlay is whole again.
+            for size in ((1, 1), (2000, 1500), (1024, 768)):
+                viewer.xdotool("windowsize", viewer.window, *size)
+                viewer.frames()
+            self.assertEqual(text_end(viewer.screen(), 1), 130)
+
+            self.assertEqual(viewer.quit(), 0)
+            self.assertEqual(viewer.console(), CONSOLE)
+
+
+if __name__ == "__main__":
+    unittest.main()
