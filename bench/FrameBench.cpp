@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -315,9 +316,14 @@ KeyTimes timeKeyOne() {
 }
 
 void printTables(const StartTimes& start, const KeyTimes& key) {
-    std::printf("\nGL_RENDERER: %s\nGL_VERSION: %s\nterrain seed at the last rebuild: %d\n",
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    const char* glthread = std::getenv("mesa_glthread");
+    std::printf("\nGL_RENDERER: %s\nGL_VERSION: %s\nLP_NUM_THREADS: %s, mesa_glthread: %s\n"
+                "terrain seed at the last rebuild: %d\n",
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                reinterpret_cast<const char*>(glGetString(GL_VERSION)), noiseTerrain.seed);
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+                threads != nullptr ? threads : "unset", glthread != nullptr ? glthread : "unset",
+                noiseTerrain.seed);
     std::printf(
         "\n| grid | V | fps ours | fps floor | ratio ours/floor | ms ours | ms floor | "
         "ms outside driver | share outside driver | draws (filled + lines) | GL calls | pairs "

@@ -7,6 +7,10 @@
 # BUILD_DIR chooses the build directory (default build/benchmarks). Every regeneration of the
 # terrain is seeded from time(); the runs preload a time() that answers KELMORA_FIXED_TIME
 # (default 1700000000) so the two programs and repeated runs draw the same landscape.
+#
+# The whole frame is measured once per driver setting in DRIVER_SETTINGS (a space-separated list
+# of NAME=VALUE, "-" for the viewer's defaults; default "- LP_NUM_THREADS=2 mesa_glthread=true"),
+# each in a process of its own, since Mesa reads them when the context is made.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/benchmarks}
@@ -36,7 +40,11 @@ echo "## Block loop without the driver"
 echo
 "${fixed[@]}" "$build/bench/kelmora_bench_blockloop" --benchmark_color=false "$@"
 echo
-echo "## Whole frame against the floor, start-up and key 1"
-echo
-xvfb-run -a -s "-screen 0 1280x1024x24" "${fixed[@]}" "$build/bench/kelmora_bench_frame" \
-    --benchmark_color=false "$@"
+for setting in ${DRIVER_SETTINGS:-- LP_NUM_THREADS=2 mesa_glthread=true}; do
+    [[ $setting == - ]] && setting=""
+    echo "## Whole frame against the floor, start-up and key 1: ${setting:-the viewer's defaults}"
+    echo
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${fixed[@]}" $setting \
+        "$build/bench/kelmora_bench_frame" --benchmark_color=false "$@"
+    echo
+done

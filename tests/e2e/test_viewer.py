@@ -29,6 +29,7 @@ class Viewing(unittest.TestCase):
             overlay = (0, 0, 340, 75)
             self.assertEqual(shot.count(SKY, overlay) + shot.count(WHITE, overlay, 0), 340 * 75)
             self.assertEqual(text_end(shot, 1), 130)  # "Using GLSL 1.1"
+            self.assertGreater(text_end(shot, 0), 70)  # a frame takes less than 100 ms
             sizes = shot.crop(LINES[2])
 
             # Keys without a command change nothing.
