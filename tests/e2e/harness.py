@@ -15,7 +15,7 @@ A running viewer:
         self.assertEqual(viewer.wait_exit(), 0)
 
     Viewer(cwd=None, env=None, fixed_time=None, wait_for_window=True, wrapper=None,
-           start_timeout=60)
+           start_timeout=60, executable=None)
         cwd         working directory of the viewer (a folder with data/); default KELMORA_ROOT
         env         extra environment variables for the viewer (a value of None removes one)
         fixed_time  seconds that time() answers, through the preloaded fixed-time library, so every
@@ -24,6 +24,7 @@ A running viewer:
         wrapper     a command line that runs the viewer, e.g. ["valgrind", "--quiet"]; the viewer's
                     path is appended to it
         start_timeout  seconds allowed for the window and then again for the first frame
+        executable  the program to start instead of KELMORA_VIEWER, e.g. an installed launcher
     viewer.key(*names)            xdotool key (press and release each, in order), e.g. "g", "Escape"
     viewer.keydown(name), viewer.keyup(name)
     viewer.xdotool(*args)         one xdotool command line on the viewer's display, its output;
@@ -304,8 +305,9 @@ class Viewer:
     """The viewer on its own Xvfb; a context manager (see the module docstring)."""
 
     def __init__(self, cwd=None, env=None, fixed_time=None, wait_for_window=True, wrapper=None,
-                 start_timeout=60):
+                 start_timeout=60, executable=None):
         self.cwd = cwd or repository_root()
+        self.executable = executable
         self.extra_env = env
         self.fixed_time = fixed_time
         self.wait_for_window = wait_for_window
@@ -330,8 +332,8 @@ class Viewer:
             env = viewer_environment(self.server.display, fixed_time=self.fixed_time,
                                      extra=self.extra_env)
             with open(self._log("stdout"), "wb") as out, open(self._log("stderr"), "wb") as err:
-                self.process = subprocess.Popen(self.wrapper + [viewer_path()], cwd=self.cwd,
-                                                env=env, stdout=out, stderr=err,
+                self.process = subprocess.Popen(self.wrapper + [self.executable or viewer_path()],
+                                                cwd=self.cwd, env=env, stdout=out, stderr=err,
                                                 stdin=subprocess.DEVNULL)
             if self.wait_for_window:
                 self.window = wait_until(self._find_window, max(30, self.start_timeout),
