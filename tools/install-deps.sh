@@ -3,7 +3,8 @@
 # Only missing packages are installed, so a ready machine needs no network.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config
+# dpkg-dev: dpkg-shlibdeps, through which cpack works out the Debian package's dependencies.
+packages=(build-essential cmake pkg-config dpkg-dev
           freeglut3-dev libglew-dev libglu1-mesa-dev libnoise-dev libx11-dev
           libgl1-mesa-dri xvfb xauth xdotool x11-utils imagemagick)
 if [[ "${1:-}" == "--test" ]]; then
