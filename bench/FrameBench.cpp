@@ -37,12 +37,9 @@ constexpr int gridSizes[] = {128, 64, 48, 32, 16, 4};
 // Timed pairs (one frame of ours, one of the floor) per size and V state. Under llvmpipe a
 // frame that draws costs about 15 microseconds a draw (half a second and more at 128); a frame
 // that draws nothing takes a few milliseconds and needs more pairs to settle. llvmpipe's own
-// threads make drawing frames vary by several per cent, hence at least 11 pairs.
+// threads make drawing frames vary by several per cent, hence at least 21 pairs.
 constexpr int pairsFor(int size, bool vHeld) {
-    if (!vHeld) {
-        return size >= 128 ? 11 : 41;
-    }
-    return size >= 32 ? 11 : size >= 16 ? 21 : 41;
+    return vHeld && size >= 32 ? 21 : size >= 128 ? 21 : 61;
 }
 constexpr int keyOneRepeats = 3;
 constexpr int windowWidth = 1024;
@@ -165,6 +162,7 @@ struct Row {
     double oursSeconds;
     double floorSeconds;
     double ratio;
+    double fastestRatio;
     double withoutDriverSeconds;
     std::uint64_t calls;
     std::uint64_t filledDraws;
@@ -239,13 +237,16 @@ void frameBenchmark(benchmark::State& state, int size, bool vHeld) {
     row.oursSeconds = median(ours);
     row.floorSeconds = median(floor);
     row.ratio = median(ratios);
+    // Interference only ever adds time: the fastest frames are the steadiest comparison.
+    row.fastestRatio =
+        *std::min_element(ours.begin(), ours.end()) / *std::min_element(floor.begin(), floor.end());
     row.withoutDriverSeconds = median(withoutDriver);
     rows.push_back(row);
 
     state.counters["fps_ours"] = 1.0 / row.oursSeconds;
     state.counters["fps_floor"] = 1.0 / row.floorSeconds;
     state.counters["ratio"] = row.ratio;
-    state.counters["ratio_of_medians"] = row.oursSeconds / row.floorSeconds;
+    state.counters["ratio_of_fastest"] = row.fastestRatio;
     state.counters["outside_driver"] = row.withoutDriverSeconds / row.oursSeconds;
     state.counters["draws"] = static_cast<double>(row.filledDraws + row.lineDraws);
 }
@@ -318,23 +319,24 @@ KeyTimes timeKeyOne() {
 void printTables(const StartTimes& start, const KeyTimes& key) {
     const char* threads = std::getenv("LP_NUM_THREADS");
     const char* glthread = std::getenv("mesa_glthread");
-    std::printf("\nGL_RENDERER: %s\nGL_VERSION: %s\nLP_NUM_THREADS: %s, mesa_glthread: %s\n"
-                "terrain seed at the last rebuild: %d\n",
-                reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                reinterpret_cast<const char*>(glGetString(GL_VERSION)),
-                threads != nullptr ? threads : "unset", glthread != nullptr ? glthread : "unset",
-                noiseTerrain.seed);
     std::printf(
-        "\n| grid | V | fps ours | fps floor | ratio ours/floor | ms ours | ms floor | "
-        "ms outside driver | share outside driver | draws (filled + lines) | GL calls | pairs "
-        "|\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "\nGL_RENDERER: %s\nGL_VERSION: %s\nLP_NUM_THREADS: %s, mesa_glthread: %s\n"
+        "terrain seed at the last rebuild: %d\n",
+        reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+        reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+        threads != nullptr ? threads : "unset", glthread != nullptr ? glthread : "unset",
+        noiseTerrain.seed);
+    std::printf(
+        "\n| grid | V | fps ours | fps floor | ratio ours/floor | fastest ours/floor | ms ours | "
+        "ms floor | ms outside driver | share outside driver | draws (filled + lines) | GL calls "
+        "| pairs |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const Row& r : rows) {
         std::printf(
-            "| %d | %s | %.2f | %.2f | %.3f | %.2f | %.2f | %.2f | %.1f %% | %llu + %llu | %llu "
-            "| %d |\n",
+            "| %d | %s | %.2f | %.2f | %.3f | %.3f | %.2f | %.2f | %.2f | %.1f %% | %llu + %llu "
+            "| %llu | %d |\n",
             r.size, r.vHeld ? "held" : "released", 1.0 / r.oursSeconds, 1.0 / r.floorSeconds,
-            r.ratio, r.oursSeconds * 1e3, r.floorSeconds * 1e3, r.withoutDriverSeconds * 1e3,
-            100.0 * r.withoutDriverSeconds / r.oursSeconds,
+            r.ratio, r.fastestRatio, r.oursSeconds * 1e3, r.floorSeconds * 1e3,
+            r.withoutDriverSeconds * 1e3, 100.0 * r.withoutDriverSeconds / r.oursSeconds,
             static_cast<unsigned long long>(r.filledDraws),
             static_cast<unsigned long long>(r.lineDraws), static_cast<unsigned long long>(r.calls),
             r.pairs);

@@ -55,6 +55,9 @@ inline int64_t columnNearBudget(int i, int j, int eyeX, int eyeZ) {
 
 // isNearCamera for a block of that column: its truncated y against the camera's.
 inline bool isNearInColumn(float y, int eyeY, int64_t budget) {
+    if (budget < 0) {
+        return false;  // most columns: decided without looking at the block
+    }
     const int64_t dy = static_cast<int64_t>(eyeY) - truncateToInt(y);
     return dy > -nearReach && dy < nearReach && dy * dy <= budget;
 }

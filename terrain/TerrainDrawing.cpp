@@ -54,7 +54,9 @@ unsigned cubesInView(const BlockTerrain& terrain, int first, int count) {
 
 }  // namespace
 
-void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, Camera* camera) {
+// Flattened: drawBlock runs for every block, and inlined it keeps its values in registers.
+__attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, float scaleZ,
+                                                   int layers, Camera* camera) {
     this->layers = layers;
     frustum.extract();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -89,6 +91,8 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
             const int size = noiseTerrain.getSize();
             const float height = noiseTerrain.heights[j * size + i];
             const int base = slotIndex(i, j, 0, size);
+            const float x = static_cast<float>(i);
+            const float z = static_cast<float>(j);
             column.active = true;
             column.nearBudget = columnNearBudget(i, j, eyeX, eyeZ);
             column.vHeld = -1;
@@ -105,8 +109,7 @@ void BlockTerrain::render(float scaleX, float scaleY, float scaleZ, int layers, 
                 }
                 for (int n = 0; n < count; ++n) {
                     if ((passed & (1u << n)) != 0) {
-                        drawBlock(static_cast<float>(i), blockY(height, k + n),
-                                  static_cast<float>(j), base + k + n, camera);
+                        drawBlock(x, blockY(height, k + n), z, base + k + n, camera);
                     }
                 }
             }

@@ -9,7 +9,7 @@
 # (default 1700000000) so the two programs and repeated runs draw the same landscape.
 #
 # The whole frame is measured once per driver setting in DRIVER_SETTINGS (a space-separated list
-# of NAME=VALUE, "-" for the viewer's defaults; default "- LP_NUM_THREADS=2 mesa_glthread=true"),
+# of NAME=VALUE, "-" for the viewer's defaults; default "- LP_NUM_THREADS=1 mesa_glthread=true"),
 # each in a process of its own, since Mesa reads them when the context is made.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,9 +40,9 @@ echo "## Block loop without the driver"
 echo
 "${fixed[@]}" "$build/bench/kelmora_bench_blockloop" --benchmark_color=false "$@"
 echo
-for setting in ${DRIVER_SETTINGS:-- LP_NUM_THREADS=2 mesa_glthread=true}; do
+for setting in ${DRIVER_SETTINGS:-- LP_NUM_THREADS=1 mesa_glthread=true}; do
     [[ $setting == - ]] && setting=""
-    echo "## Whole frame against the floor, start-up and key 1: ${setting:-the viewer's defaults}"
+    echo "## Whole frame against the floor, start-up and key 1: ${setting:-defaults}"
     echo
     xvfb-run -a -s "-screen 0 1280x1024x24" "${fixed[@]}" $setting \
         "$build/bench/kelmora_bench_frame" --benchmark_color=false "$@"
