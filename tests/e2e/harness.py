@@ -4,6 +4,7 @@ CTest sets KELMORA_VIEWER (the program), KELMORA_ROOT (the folder holding data/)
 KELMORA_FIXED_TIME_LIB (a preload whose time() answers KELMORA_FIXED_TIME) and KELMORA_SANITIZED
 ("ON" for the AddressSanitizer build, where every wait is six times longer).
 """
+import ctypes
 import os
 import subprocess
 import tempfile
@@ -82,6 +83,26 @@ def run(args=(), env=None, cwd=ROOT, display=True, program=None):
         return go(None)
     with XServer() as server:
         return go(server.display)
+
+
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def visible_cursor_pixels(display):
+    """Opaque pixels of the cursor the server shows now (screenshots leave the cursor out)."""
+    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    connection = x11.XOpenDisplay(display.encode())
+    image = xfixes.XFixesGetCursorImage(connection).contents
+    opaque = sum(image.pixels[n] >> 24 != 0 for n in range(image.width * image.height))
+    x11.XCloseDisplay(connection)
+    return opaque
 
 
 class Screen:

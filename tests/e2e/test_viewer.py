@@ -1,7 +1,7 @@
 """The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc."""
 import unittest
 
-from harness import HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer
+from harness import HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, visible_cursor_pixels
 
 CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
 
@@ -22,6 +22,7 @@ class Viewing(unittest.TestCase):
             self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
             self.assertEqual(viewer.geometry(), (0, 0, 1024, 768))
             self.assertEqual(viewer.console(), CONSOLE)
+            self.assertEqual(visible_cursor_pixels(viewer.server.display), 0)
 
             # At the start pose every block of the 32 grid is far: sky, and white text only.
             shot = viewer.screen()
