@@ -96,6 +96,7 @@ def visible_cursor_pixels(display):
     """Opaque pixels of the cursor the server shows now (screenshots leave the cursor out)."""
     x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
     x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
     xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
     connection = x11.XOpenDisplay(display.encode())
