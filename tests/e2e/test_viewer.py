@@ -1,4 +1,5 @@
 """The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc."""
+import hashlib
 import unittest
 
 from harness import HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, visible_cursor_pixels
@@ -11,9 +12,20 @@ def drawn(shot):
     return (TERRAIN[2] - TERRAIN[0]) * (TERRAIN[3] - TERRAIN[1]) - shot.count(SKY, TERRAIN, 0)
 
 
-def text_end(shot, line):
-    return max((x for x in range(400) for y in range(*LINES[line][1::2])
-                if shot.pixel(x, y) == WHITE), default=0)
+def text(shot, line, left=0, right=400):
+    """Where the white text of an overlay line is, as a short digest; glyphs are bitmaps, so
+    the same text always sets the same pixels."""
+    white = [(x, y) for y in range(*LINES[line][1::2]) for x in range(left, right)
+             if shot.pixel(x, y) == WHITE]
+    xs = [x for x, _ in white]
+    return hashlib.sha1(repr(white).encode()).hexdigest()[:12], min(xs), max(xs)
+
+
+# The lines as recorded: "FPS: ", "Using GLSL 1.1", the fixed-function line, the size lines.
+FPS_LABEL = "34f1483bf041"
+GLSL = "da5cefad04e2"
+FIXED = "00e92ea0fdbd"
+SIZE = {32: "368b0dd98e61", 4: "c75af6a711f2", 128: "db708f4b68f1"}
 
 
 class Viewing(unittest.TestCase):
@@ -29,24 +41,28 @@ class Viewing(unittest.TestCase):
             self.assertEqual(drawn(shot), 0)
             overlay = (0, 0, 340, 75)
             self.assertEqual(shot.count(SKY, overlay) + shot.count(WHITE, overlay, 0), 340 * 75)
-            self.assertEqual(text_end(shot, 1), 130)  # "Using GLSL 1.1"
-            self.assertGreater(text_end(shot, 0), 70)  # a frame takes less than 100 ms
-            sizes = shot.crop(LINES[2])
+            self.assertEqual(text(shot, 0, 0, 52)[0], FPS_LABEL)
+            # The rate's digits start at 55 (57 with the glyph's bearing); a frame takes less than 100 ms: two digits or more.
+            _, first, last = text(shot, 0, 52)
+            self.assertTrue(55 <= first <= 58 and last > 70, (first, last))
+            self.assertEqual(text(shot, 1)[0], GLSL)
+            self.assertEqual(text(shot, 2)[0], SIZE[32])
 
             # Keys without a command change nothing.
             viewer.key("F", "G", "0", "7", "8", "9", "x")
             viewer.frames()
-            self.assertEqual(viewer.screen().crop(LINES[2]), sizes)
+            after = viewer.screen()
+            self.assertEqual((text(after, 1)[0], text(after, 2)[0]), (GLSL, SIZE[32]))
 
             # V held draws the far blocks as lines; the fixed-function path draws them too.
             viewer.xdotool("keydown", "v")
             lines = viewer.wait_screen(lambda s: drawn(s) > 5000, 30, "lines with V held")
             viewer.key("g")
-            fixed = viewer.wait_screen(lambda s: text_end(s, 1) > 300, 30, "the fixed path")
+            fixed = viewer.wait_screen(lambda s: text(s, 1)[0] == FIXED, 30, "the fixed path")
             self.assertGreater(drawn(fixed), 5000)
             self.assertNotEqual(fixed.crop(TERRAIN), lines.crop(TERRAIN))
             viewer.key("f")
-            viewer.wait_screen(lambda s: text_end(s, 1) == 130, 30, "GLSL again")
+            viewer.wait_screen(lambda s: text(s, 1)[0] == GLSL, 30, "GLSL again")
 
             # W walks towards the field, A and Q move too: the lines move.
             for key in ("w", "a", "q"):
@@ -60,11 +76,10 @@ class Viewing(unittest.TestCase):
 
             # Grid 4 and then 128 from the keys; at 128 the near part is drawn filled.
             viewer.key("6")
-            four = viewer.wait_screen(lambda s: s.crop(LINES[2]) != sizes, 30, "size 4")
-            self.assertLess(text_end(four, 2), text_end(shot, 2))
+            viewer.wait_screen(lambda s: text(s, 2)[0] == SIZE[4], 30, "size 4")
             viewer.key("1")
             big = viewer.wait_screen(lambda s: drawn(s) > 100000, 60, "filled blocks at 128")
-            self.assertGreater(text_end(big, 2), text_end(shot, 2))
+            self.assertEqual(text(big, 2)[0], SIZE[128])
 
             # The pointer comes back to its home point, from inside the window and outside it.
             for point in ((700, 500), (1200, 900)):
@@ -76,7 +91,7 @@ class Viewing(unittest.TestCase):
             for size in ((1, 1), (2000, 1500), (1024, 768)):
                 viewer.xdotool("windowsize", viewer.window, *size)
                 viewer.frames()
-            self.assertEqual(text_end(viewer.screen(), 1), 130)
+            self.assertEqual(text(viewer.screen(), 1)[0], GLSL)
 
             self.assertEqual(viewer.quit(), 0)
             self.assertEqual(viewer.console(), CONSOLE)
