@@ -186,8 +186,8 @@ def build(build_dir):
 def caught_by(build_dir):
     """The stage and tests that fail, or None when every stage passes."""
     for name, selection in STAGES:
-        status, output = run(["ctest", "--test-dir", build_dir, "-j2", "--timeout", "300"] +
-                             selection, ROOT, 3600)
+        status, output = run(["ctest", "--test-dir", build_dir, "-j2", "--timeout", "300",
+                              "--stop-on-failure"] + selection, ROOT, 3600)
         if status != 0:
             return f"{name}: {failed_tests(output) or output.strip().splitlines()[-1]}"
     return None
