@@ -217,8 +217,9 @@ def main():
         print(output)
         print("The unmutated tree does not build")
         return 1
-    if caught_by(build_dir) is not None:
-        print("The unmutated tree fails its own tests")
+    failure = caught_by(build_dir)
+    if failure is not None:
+        print(f"The unmutated tree fails its own tests ({failure})")
         return 1
 
     chosen = {int(n) for n in args.only.split(",")} if args.only else None
