@@ -37,16 +37,18 @@ public:
     int slotCapacity() const { return side * side * layers; }
 
 private:
-    // What render works out once for the column it is drawing; outside render, drawBlock
-    // tests each block in full.
+    // What render works out once for the frame or the column it is drawing; outside render,
+    // drawBlock tests each block in full.
     struct ColumnState {
         bool active = false;
         int eyeY = 0;
         int64_t nearBudget = 0;  // see columnNearBudget
-        int vHeld = -1;          // V as first asked in this column; -1: not asked yet
+        int vHeld = -1;          // V as first asked in this frame; -1: not asked yet
     };
 
     void allocateSlots();
+    // drawBlock's calls for a block that is neither near nor drawn as lines.
+    void placeBlock(float x, float y, float z, int slot);
     bool vKeyHeld();
     ColumnState column;
     // The four interleaved array pointers into the bound vertex buffer.

@@ -82,6 +82,7 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
     const int eyeX = truncateToInt(camera->positionX());
     const int eyeZ = truncateToInt(camera->positionZ());
     column.eyeY = truncateToInt(camera->positionY());
+    column.vHeld = -1;
 
     glPushMatrix();
     glScalef(scaleX, scaleY, scaleZ);
@@ -95,7 +96,6 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
             const float z = static_cast<float>(j);
             column.active = true;
             column.nearBudget = columnNearBudget(i, j, eyeX, eyeZ);
-            column.vHeld = -1;
             // A column's slots are its own within the column, so all of them can be read
             // before any is written: four at a time. Culled by the slot's remembered position,
             // which blocks of other columns share.
@@ -107,9 +107,17 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
                     passed = count == 4 ? cubeTest.test(&posX[first], &posY[first], &posZ[first])
                                         : cubesInView(*this, first, count);
                 }
+                // Far from the eye with V released, a block draws nothing whatever its height:
+                // it only takes its slot and makes its matrix calls.
+                const bool plain = column.nearBudget < 0 && column.vHeld == 0;
                 for (int n = 0; n < count; ++n) {
                     if ((passed & (1u << n)) != 0) {
-                        drawBlock(x, blockY(height, k + n), z, base + k + n, camera);
+                        const float y = blockY(height, k + n);
+                        if (plain) {
+                            placeBlock(x, y, z, base + k + n);
+                        } else {
+                            drawBlock(x, y, z, base + k + n, camera);
+                        }
                     }
                 }
             }
@@ -123,6 +131,15 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisable(GL_DEPTH_TEST);
+}
+
+void BlockTerrain::placeBlock(float x, float y, float z, int slot) {
+    glPushMatrix();
+    posX[slot] = x;
+    posY[slot] = y;
+    posZ[slot] = z;
+    glTranslatef(x, y, z);
+    glPopMatrix();
 }
 
 void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera) {
@@ -144,8 +161,8 @@ void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera
     glPopMatrix();
 }
 
-// Within a frame the answer holds still (the X11 key map is read once per frame), so a column
-// asks once, at its first far block.
+// Within a frame the answer holds still (the X11 key map is read once per frame), so the loop
+// asks once, at the first far block above the gate.
 bool BlockTerrain::vKeyHeld() {
     if (!column.active) {
         return activeInput().isKeyHeld(vk::v);
