@@ -103,6 +103,13 @@ TEST_F(CameraTest, MousePitchStopsAtOneRadianAndThatFrameLosesItsYawToo) {
     EXPECT_NEAR(pitch() - start, 0.6, 1e-4);
 }
 
+TEST_F(CameraTest, APitchOfExactlyOneRadianStillTurns) {
+    const double start = pitch();
+    frame(400, 1300);
+    EXPECT_EQ(accumulatedPitch, 1.0f);
+    EXPECT_NEAR(pitch() - start, -1.0, 1e-4);
+}
+
 TEST_F(CameraTest, KeysWalkSidestepRiseAndSinkPerFrame) {
     frame(400, 300, {vk::w, vk::up});  // both keys of a row act once
     EXPECT_NEAR(camera.vPosition.x, 50.0f - 0.15920f, 1e-4f);
@@ -129,6 +136,10 @@ TEST_F(CameraTest, KeysWalkSidestepRiseAndSinkPerFrame) {
     EXPECT_EQ(bits(camera.vView.y), bits(lookAt.y));  // Q moves the eye alone
     frame(400, 300, {vk::z});
     EXPECT_NEAR(camera.vPosition.y, 128.1f, 1e-4f);
+    // The step is the double 0.9: from -0.9f the eye comes to 2.38e-8, where 0.9f gives 0.
+    camera.vPosition.y = -0.9f;
+    frame(400, 300, {vk::q});
+    EXPECT_EQ(bits(camera.vPosition.y), 0x32cccccdu);
 }
 
 TEST_F(CameraTest, AScriptedFlightGivesTheRecordedFloatsBitForBit) {

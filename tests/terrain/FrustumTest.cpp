@@ -62,6 +62,12 @@ TEST(Frustum, OnlyStrictlyPositiveCornersAreInside) {
     EXPECT_FALSE(frustum.cubeInFrustum(1.0f, 0, 0, 4.0f));  // a corner exactly on the plane
     EXPECT_TRUE(frustum.cubeInFrustum(1.5f, 0, 0, 4.0f));   // straddling
     EXPECT_FALSE(frustum.cubeInFrustum(-20.0f, 0, 0, 4.0f));
+    const float x[4] = {1.0f, 1.5f, -20.0f, 1.0f};
+    const float zero[4] = {};
+    EXPECT_EQ(CubeBatchTest(frustum, 4.0f).test(x, zero, zero), 0b0010u);
+    // The whole-frame answer is yes for every box of cubes that pass, however close.
+    const float straddler[3] = {1.5f, 0.0f, 0.0f};
+    EXPECT_TRUE(frustum.everyCubeInFrustum(straddler, straddler, 4.0f));
     EXPECT_FALSE(onePlane(NAN, 0, 0, 1).cubeInFrustum(0, 0, 0, 4.0f));
     EXPECT_FALSE(Frustum().cubeInFrustum(0, 0, 0, 4.0f));  // before the first extraction
 }
