@@ -47,7 +47,7 @@ private:
     };
 
     void allocateSlots();
-    // drawBlock's calls for a block that is neither near nor drawn as lines.
+    // A block that passed the culling test: its slot takes its position, the matrix moves there.
     void placeBlock(float x, float y, float z, int slot);
     bool vKeyHeld();
     ColumnState column;

@@ -114,7 +114,9 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
                     if ((passed & (1u << n)) != 0) {
                         const float y = blockY(height, k + n);
                         if (plain) {
+                            glPushMatrix();
                             placeBlock(x, y, z, base + k + n);
+                            glPopMatrix();
                         } else {
                             drawBlock(x, y, z, base + k + n, camera);
                         }
@@ -134,20 +136,15 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
 }
 
 void BlockTerrain::placeBlock(float x, float y, float z, int slot) {
-    glPushMatrix();
     posX[slot] = x;
     posY[slot] = y;
     posZ[slot] = z;
     glTranslatef(x, y, z);
-    glPopMatrix();
 }
 
 void BlockTerrain::drawBlock(float x, float y, float z, int slot, Camera* camera) {
     glPushMatrix();
-    posX[slot] = x;
-    posY[slot] = y;
-    posZ[slot] = z;
-    glTranslatef(x, y, z);
+    placeBlock(x, y, z, slot);
     if (y > minDrawHeight) {
         const bool near = column.active ? isNearInColumn(y, column.eyeY, column.nearBudget)
                                         : isNearCamera(x, y, z, camera->positionX(),
