@@ -1,6 +1,6 @@
 // kelmora-texture [SIZE]: regenerates the terrain at SIZE and writes its texture image.
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 #include "generation/CoherentNoiseTerrain.h"
 #include "generation/Landscape.h"
@@ -31,14 +31,58 @@ bool parseSize(const char* text, int& size) {
     return true;
 }
 
+constexpr const char* usageLine = "Usage: kelmora-texture [SIZE]\n";
+
+void printHelp() {
+    std::printf("%s", usageLine);
+    std::printf(
+        "Generate the terrain of the current second on a SIZE by SIZE grid (32 when left out)\n"
+        "and write it, coloured by height, to %s as a 24-bit BMP picture.\n"
+        "SIZE is a whole number from 1 to %d.\n"
+        "\n"
+        "      --help     display this help and exit\n"
+        "      --version  output version information and exit\n"
+        "\n"
+        "Exit status: 0 when the picture is written, 1 when it cannot be, 2 for a bad argument.\n",
+        outputPath, CoherentNoiseTerrain::maxSize);
+}
+
+void printVersion() {
+    std::printf(
+        "kelmora-texture (Kelmora) %s\n"
+        "Copyright (c) 2026 The Kelmora developers.\n"
+        "License: MIT; the noiseutils library built into it: LGPL-2.1-or-later.\n"
+        "This is free software: you are free to change and redistribute it.\n"
+        "There is NO WARRANTY, to the extent permitted by law.\n",
+        KELMORA_VERSION);
+}
+
+int usageError(const char* argument) {
+    std::fprintf(stderr, "kelmora-texture: invalid argument '%s'\n%s", argument, usageLine);
+    std::fprintf(stderr, "SIZE is a whole number from 1 to %d. Try 'kelmora-texture --help'.\n",
+                 CoherentNoiseTerrain::maxSize);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int size = defaultSize;
-    if (argc > 2 || (argc == 2 && !parseSize(argv[1], size))) {
-        std::fprintf(stderr, "usage: kelmora-texture [SIZE]   (SIZE a whole number from 1 to %d)\n",
-                     CoherentNoiseTerrain::maxSize);
-        return 2;
+    for (int n = 1; n < argc; ++n) {
+        if (std::strcmp(argv[n], "--help") == 0) {
+            printHelp();
+            return 0;
+        }
+        if (std::strcmp(argv[n], "--version") == 0) {
+            printVersion();
+            return 0;
+        }
+    }
+    if (argc > 2) {
+        return usageError(argv[2]);
+    }
+    if (argc == 2 && !parseSize(argv[1], size)) {
+        return usageError(argv[1]);
     }
     try {
         noiseTerrain.setSize(size);

@@ -3,12 +3,14 @@
 # Only missing packages are installed, so a ready machine needs no network.
 set -euo pipefail
 
-# dpkg-dev: dpkg-shlibdeps, through which cpack works out the Debian package's dependencies.
-packages=(build-essential cmake pkg-config dpkg-dev
+# dpkg-dev and file: dpkg-shlibdeps and the file utility, through which cpack works out the
+# Debian package's dependencies.
+packages=(build-essential cmake pkg-config dpkg-dev file
           freeglut3-dev libglew-dev libglu1-mesa-dev libnoise-dev libx11-dev
           libgl1-mesa-dri xvfb xauth xdotool x11-utils imagemagick)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 apitrace apitrace-tracers)
+    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 apitrace apitrace-tracers
+              lintian appstream desktop-file-utils)
 fi
 
 missing=()
@@ -26,8 +28,10 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 echo "Installing: ${missing[*]}"
 log=$(mktemp)
-if ! { $sudo apt-get update -qq &&
-       $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+# Another apt run (an unattended upgrade, say) may hold the lock for a while: wait for it.
+wait_lock=(-o DPkg::Lock::Timeout=600)
+if ! { $sudo apt-get "${wait_lock[@]}" update -qq &&
+       $sudo env DEBIAN_FRONTEND=noninteractive apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends \
            "${missing[@]}"; } >"$log" 2>&1; then
     tail -n 30 "$log"
     echo "Installing the packages above failed (full log: $log)"

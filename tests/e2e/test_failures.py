@@ -88,11 +88,15 @@ class TextureTool(unittest.TestCase):
         self.tool("4")
         self.assertEqual(self.picture()[2], first)  # the same second, the same terrain
 
-    def test_bad_arguments_and_unwritable_files(self):
-        for args in (("0",), ("513",), ("x4",), ("",), ("4", "4")):
+    def test_options_bad_arguments_and_unwritable_files(self):
+        version = "kelmora-texture (Kelmora) " + os.environ["KELMORA_VERSION"]
+        for args, first in ((("--help",), "Usage: kelmora-texture [SIZE]"), (("4", "--version"), version)):
+            status, out, err = self.tool(*args)
+            self.assertEqual((status, out.splitlines()[0], err), (0, first, ""))
+        for args in (("0",), ("513",), ("x4",), ("",), ("4", "4"), ("--size",)):
             status, out, err = self.tool(*args)
             self.assertEqual((status, out), (2, ""), args)
-            self.assertIn("usage: kelmora-texture [SIZE]", err)
+            self.assertIn("\nUsage: kelmora-texture [SIZE]\n", err)
         os.mkfifo(self.bmp)  # writing would wait for a reader
         self.assertEqual(self.tool(), (1, "", "kelmora-texture: cannot write ../data/terrainTex.bmp\n"))
         os.remove(self.bmp)

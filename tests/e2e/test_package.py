@@ -1,6 +1,8 @@
-"""The Debian package: built by cpack and unpacked into a temporary root, its launcher starts the
-viewer from an unrelated working folder, and says so when the shader folder is missing."""
+"""The Debian package: built by cpack, clean for lintian, AppStream and the desktop-entry checks;
+unpacked into a temporary root, its launcher starts the viewer from an unrelated working folder,
+answers --help and --version, and says so when the shader folder is missing."""
 import glob
+import gzip
 import os
 import shutil
 import subprocess
@@ -10,15 +12,40 @@ import unittest
 from harness import TITLE, Viewer
 
 
+def checked(test, *command, cwd=None):
+    """Runs a command; a failure shows the command's own output."""
+    done = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
+    test.assertEqual(done.returncode, 0, f"{' '.join(command)}:\n{done.stdout}{done.stderr}")
+    return done.stdout
+
+
 class UnpackedPackage(unittest.TestCase):
-    def test_the_installed_launcher_starts_the_viewer_from_any_folder(self):
+    def test_the_package_passes_its_checks_and_runs_from_any_folder(self):
         with tempfile.TemporaryDirectory() as folder:
             folder = os.path.realpath(folder)
-            subprocess.run(["cpack", "-G", "DEB", "-B", folder], check=True, capture_output=True,
-                           cwd=os.environ["KELMORA_BUILD_DIR"])
-            [package] = glob.glob(os.path.join(folder, "kelmora_*.deb"))
-            subprocess.run(["dpkg-deb", "-x", package, os.path.join(folder, "root")], check=True)
-            launcher = os.path.join(folder, "root", "usr", "bin", "kelmora")
+            checked(self, "cpack", "-G", "DEB", "-B", folder, cwd=os.environ["KELMORA_BUILD_DIR"])
+            version = os.environ["KELMORA_VERSION"]
+            [package] = glob.glob(os.path.join(folder, f"kelmora_{version}_*.deb"))
+            checked(self, "lintian", "--fail-on", "error,warning", package)
+            root = os.path.join(folder, "root")
+            checked(self, "dpkg-deb", "-x", package, root)
+            share = os.path.join(root, "usr", "share")
+            checked(self, "appstreamcli", "validate", "--no-net", "--strict",
+                    *glob.glob(os.path.join(share, "metainfo", "*.metainfo.xml")))
+            checked(self, "desktop-file-validate",
+                    *glob.glob(os.path.join(share, "applications", "*.desktop")))
+
+            launcher = os.path.join(root, "usr", "bin", "kelmora")
+            self.assertIn(f"kelmora {version}\n", checked(self, launcher, "--version"))
+            # Every file that names the release names the package's version.
+            for path, mark in (("man/man1/kelmora.1.gz", f'"Kelmora {version}"'),
+                               ("man/man1/kelmora-texture.1.gz", f'"Kelmora {version}"'),
+                               ("doc/kelmora/changelog.gz", f"kelmora ({version})"),
+                               ("metainfo/org.kelmora.Kelmora.metainfo.xml", f'"{version}"')):
+                opener = gzip.open if path.endswith(".gz") else open
+                with opener(os.path.join(share, path), "rt") as source:
+                    self.assertIn(mark, source.read(), path)
+            self.assertIn("Usage: kelmora", checked(self, launcher, "--help"))
             with Viewer(cwd=folder, program=launcher) as viewer:
                 self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
                 self.assertEqual(viewer.quit(), 0)
