@@ -36,14 +36,15 @@ constexpr const char* usageLine = "Usage: kelmora-texture [SIZE]\n";
 void printHelp() {
     std::printf("%s", usageLine);
     std::printf(
-        "Generate the terrain of the current second on a SIZE by SIZE grid (32 when left out)\n"
-        "and write it, coloured by height, to %s as a 24-bit BMP picture.\n"
+        "Generate the terrain of the current second on a SIZE by SIZE grid (default 32)\n"
+        "and write it, coloured by height, to %s as a 24-bit BMP.\n"
         "SIZE is a whole number from 1 to %d.\n"
         "\n"
         "      --help     display this help and exit\n"
         "      --version  output version information and exit\n"
         "\n"
-        "Exit status: 0 when the picture is written, 1 when it cannot be, 2 for a bad argument.\n",
+        "Exit status: 0 when the picture is written, 1 when it cannot be written,\n"
+        "2 for a bad argument.\n",
         outputPath, CoherentNoiseTerrain::maxSize);
 }
 
