@@ -18,7 +18,16 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-# (file, text, replacement, what the fault is)
+
+def swapped_keys(a, b):
+    """Two entries of the X11 key table trading their KeySyms."""
+    def entry(key, sym):
+        return f"{{vk::{key}, XK_{sym.capitalize() if len(sym) > 1 else sym}}}"
+    return ("platform/X11Input.cpp", (entry(a, a), entry(b, b)), (entry(a, b), entry(b, a)),
+            f"{a} and {b} keys swapped")
+
+
+# (file, text, replacement, what the fault is); a fault of several edits has tuples of texts.
 MUTANTS = [
     ("app/Startup.cpp", "glClearColor(0.1f, 0.57f", "glClearColor(0.1f, 0.75f", "sky colour"),
     ("app/Startup.cpp", "windowWidth = 1024", "windowWidth = 1000", "window width"),
@@ -151,6 +160,12 @@ MUTANTS = [
     ("platform/X11Input.cpp", "0, 0, 0, 0, x, y);", "0, 0, 0, 0, y, x);", "warp coordinates"),
     ("platform/X11Input.cpp", "keycode / 8] & (1 << (keycode % 8)", "keycode / 8] & (1 << (keycode % 7)",
      "key map bit"),
+    *(swapped_keys(a, b) for a, b in (("w", "s"), ("a", "d"), ("q", "z"), ("up", "down"),
+                                       ("left", "right"), ("w", "a"), ("v", "w"), ("up", "q"))),
+    ("camera/Camera.cpp", "std::sin(static_cast<double>(angle))", "std::sin(angle)",
+     "sine in float"),
+    ("camera/Camera.cpp", "std::cos(static_cast<double>(angle))", "std::cos(angle)",
+     "cosine in float"),
     ("tools/TextureTool.cpp", "return 2;", "return 1;", "usage status"),
     ("tools/TextureTool.cpp", "value > CoherentNoiseTerrain::maxSize", "value > 2 * CoherentNoiseTerrain::maxSize",
      "size above 512 accepted"),
@@ -245,11 +260,15 @@ def main():
         target = os.path.join(src, path)
         original = open(target).read()
         started = time.monotonic()
-        if original.count(text) != 1:
+        edits = [(text, replacement)] if isinstance(text, str) else list(zip(text, replacement))
+        if any(original.count(old) != 1 for old, _ in edits):
             verdict = "not applicable"
         else:
+            mutated = original
+            for old, new in edits:
+                mutated = mutated.replace(old, new)
             with open(target, "w") as out:
-                out.write(original.replace(text, replacement))
+                out.write(mutated)
             try:
                 if build(build_dir)[0] != 0:
                     verdict = "stillborn"
