@@ -4,11 +4,16 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <string>
 
 #include "platform/FakeInput.h"
 #include "platform/VirtualKeys.h"
+#include "platform/X11Input.h"
 
 namespace {
 
@@ -162,6 +167,59 @@ TEST_F(CameraTest, AScriptedFlightGivesTheRecordedFloatsBitForBit) {
                                    0xc04ecbd6, 0x3f5e55ff, 0x00000000, 0xbefdcb0e, 0xbead0e57};
     for (int n = 0; n < 10; ++n) {
         EXPECT_EQ(bits(got[n]), recorded[n]) << "value " << n << " is " << got[n];
+    }
+}
+
+TEST_F(CameraTest, TurnsWhereFloatSineOrCosineWouldRoundOtherwiseGiveTheRecordedBits) {
+    // sinf rounds 0.138 and 0.095 to the other neighbour of the double sine, cosf 0.821.
+    const int cursor[2][2] = {{262, 205}, {1221, 1121}};
+    const uint32_t recorded[2][3] = {{0xc215a60e, 0x41c68b5c, 0xbfb2d500},
+                                     {0x42cc72dd, 0xc30ba62e, 0x43173a50}};
+    for (int n = 0; n < 2; ++n) {
+        frame(cursor[n][0], cursor[n][1]);
+        const float got[3] = {camera.vView.x, camera.vView.y, camera.vView.z};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(bits(got[i]), recorded[n][i]) << "frame " << n << " value " << i;
+        }
+    }
+}
+
+TEST_F(CameraTest, EachPolledKeyOnARealXServerIsThatKeyAloneAndMovesTheEyeItsOwnWay) {
+    // A private server that ends by itself once its last client, this test, has gone.
+    std::unique_ptr<FILE, int (*)(FILE*)> server(
+        popen("Xvfb -displayfd 1 -terminate -nolisten tcp 2>/dev/null", "r"), pclose);
+    int display = -1;
+    ASSERT_EQ(std::fscanf(server.get(), "%d", &display), 1) << "Xvfb did not start";
+    setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
+    X11Input x11;
+    setActiveInput(&x11);
+    x11.moveCursor(400, 300);
+    auto xdotool = [](const std::string& args) { return std::system(("xdotool " + args).c_str()); };
+
+    const Vector3 none, ahead(-0.15920f, 0, -0.79917f), right(0.9f * 0.98073f, 0, 0.9f * -0.19536f),
+        up(0, 0.9f, 0);
+    const struct {
+        const char* name;
+        int key;
+        Vector3 step;
+    } keys[] = {{"w", vk::w, ahead},        {"Up", vk::up, ahead},
+                {"s", vk::s, none - ahead}, {"Down", vk::down, none - ahead},
+                {"a", vk::a, none - right}, {"Left", vk::left, none - right},
+                {"d", vk::d, right},        {"Right", vk::right, right},
+                {"q", vk::q, up},           {"z", vk::z, none - up},
+                {"v", vk::v, none}};
+    for (const auto& held : keys) {
+        camera.place(50.0f, 120.0f, 250.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
+        ASSERT_EQ(xdotool(std::string("keydown ") + held.name), 0);
+        camera.update();  // reads the key map along with the cursor
+        for (const auto& key : keys) {
+            EXPECT_EQ(x11.isKeyHeld(key.key), &key == &held) << key.name << ", " << held.name;
+        }
+        const Vector3 moved = camera.vPosition - Vector3(50.0f, 120.0f, 250.0f);
+        EXPECT_NEAR(moved.x, held.step.x, 1e-4f) << held.name;
+        EXPECT_NEAR(moved.y, held.step.y, 1e-4f) << held.name;
+        EXPECT_NEAR(moved.z, held.step.z, 1e-4f) << held.name;
+        ASSERT_EQ(xdotool(std::string("keyup ") + held.name), 0);
     }
 }
 
