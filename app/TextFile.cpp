@@ -12,15 +12,22 @@ namespace {
 // Far beyond any shader; a larger file (a sparse one, say) would only stall start-up.
 constexpr long maxTextSize = 16L << 20;
 
+#ifdef _WIN32
+// Windows has no FIFO or terminal that opening a path could wait on or be taken over by.
+constexpr int openFlags = O_RDONLY | O_NOINHERIT;
+#else
+// Opening a FIFO for reading blocks until a writer comes, and a device may never end: open
+// without blocking and take nothing but a regular file.
+constexpr int openFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+#endif
+
 }  // namespace
 
 char* readTextFile(const char* path) {
     if (path == nullptr) {
         return nullptr;
     }
-    // Opening a FIFO for reading blocks until a writer comes, and a device may never end: open
-    // without blocking and take nothing but a regular file.
-    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int descriptor = open(path, openFlags);
     if (descriptor < 0) {
         return nullptr;
     }

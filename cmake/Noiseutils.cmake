@@ -7,19 +7,29 @@ if(NOT EXISTS ${NOISEUTILS_DOC_DIR}/noiseutils.cpp.gz OR NOT EXISTS ${NOISEUTILS
     message(FATAL_ERROR
         "noiseutils source not found in ${NOISEUTILS_DOC_DIR}: install the Debian package libnoise-dev")
 endif()
-if(NOT EXISTS /usr/include/libnoise/noise.h)
-    message(FATAL_ERROR "libnoise headers not found in /usr/include/libnoise: install the Debian package libnoise-dev")
-endif()
-find_library(NOISE_LIBRARY noise)
-if(NOT NOISE_LIBRARY)
-    message(FATAL_ERROR "libnoise not found: install the Debian package libnoise-dev")
-endif()
+if(WIN32)
+    # libnoise's own build (cross-built by tools/build-windows.sh) installs noise/ and puts the
+    # DLL's import library beside the DLL.
+    find_path(NOISE_INCLUDE_DIR noise/noise.h)
+    find_library(NOISE_LIBRARY noise PATH_SUFFIXES bin)
+    if(NOT NOISE_INCLUDE_DIR OR NOT NOISE_LIBRARY)
+        message(FATAL_ERROR "cross-built libnoise not found in ${KELMORA_WINDOWS_PREFIX}: run tools/build-windows.sh")
+    endif()
+else()
+    if(NOT EXISTS /usr/include/libnoise/noise.h)
+        message(FATAL_ERROR "libnoise headers not found in /usr/include/libnoise: install the Debian package libnoise-dev")
+    endif()
+    find_library(NOISE_LIBRARY noise)
+    if(NOT NOISE_LIBRARY)
+        message(FATAL_ERROR "libnoise not found: install the Debian package libnoise-dev")
+    endif()
 
-# The code includes <noise/...>; libnoise installs its headers as libnoise/.
-set(NOISE_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
-file(MAKE_DIRECTORY ${NOISE_INCLUDE_DIR})
-if(NOT EXISTS ${NOISE_INCLUDE_DIR}/noise)
-    file(CREATE_LINK /usr/include/libnoise ${NOISE_INCLUDE_DIR}/noise SYMBOLIC)
+    # The code includes <noise/...>; Debian installs libnoise's headers as libnoise/.
+    set(NOISE_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+    file(MAKE_DIRECTORY ${NOISE_INCLUDE_DIR})
+    if(NOT EXISTS ${NOISE_INCLUDE_DIR}/noise)
+        file(CREATE_LINK /usr/include/libnoise ${NOISE_INCLUDE_DIR}/noise SYMBOLIC)
+    endif()
 endif()
 
 file(MAKE_DIRECTORY ${NOISEUTILS_SRC_DIR})

@@ -1,5 +1,12 @@
 #include "platform/Input.h"
+
+#ifdef _WIN32
+#include "platform/Win32Input.h"
+using SystemInput = Win32Input;
+#else
 #include "platform/X11Input.h"
+using SystemInput = X11Input;
+#endif
 
 namespace {
 Input* replacement = nullptr;
@@ -9,7 +16,7 @@ Input& activeInput() {
     if (replacement != nullptr) {
         return *replacement;
     }
-    static X11Input systemInput;
+    static SystemInput systemInput;
     return systemInput;
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the viewer needs; with --test, also what its tests need.
+# Installs the Debian packages the viewer needs; with --test, also what its tests need; with
+# --windows, the cross compiler and Wine for the Windows build and its test.
 # Only missing packages are installed, so a ready machine needs no network.
 set -euo pipefail
 
@@ -11,6 +12,9 @@ packages=(build-essential cmake pkg-config dpkg-dev file
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 apitrace apitrace-tracers
               lintian appstream desktop-file-utils)
+fi
+if [[ "${1:-}" == "--windows" ]]; then
+    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 python3)
 fi
 
 missing=()

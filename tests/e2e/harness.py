@@ -2,7 +2,8 @@
 
 CTest sets KELMORA_VIEWER (the program), KELMORA_ROOT (the folder holding data/),
 KELMORA_FIXED_TIME_LIB (a preload whose time() answers KELMORA_FIXED_TIME) and KELMORA_SANITIZED
-("ON" for the AddressSanitizer build, where every wait is six times longer).
+("ON" for the AddressSanitizer build, where every wait is six times longer). A program is a path,
+or a command list (["wine", "kelmora.exe"]). Screens are read relative to the viewer's window.
 """
 import ctypes
 import os
@@ -71,10 +72,15 @@ def check_sanitizers(stderr):
             raise AssertionError("sanitizer report:\n" + stderr[stderr.index(mark) - 200:])
 
 
+def command(program):
+    program = program or os.environ["KELMORA_VIEWER"]
+    return list(program) if isinstance(program, (list, tuple)) else [program]
+
+
 def run(args=(), env=None, cwd=ROOT, display=True, program=None):
     """Runs a program (the viewer) to its end; returns (status, stdout, stderr)."""
     def go(display_name):
-        done = subprocess.run([program or os.environ["KELMORA_VIEWER"], *args], cwd=cwd,
+        done = subprocess.run([*command(program), *args], cwd=cwd,
                               env=environment(display_name, extra=env), capture_output=True,
                               text=True, timeout=60 * SCALE)
         check_sanitizers(done.stderr)
@@ -107,17 +113,18 @@ def visible_cursor_pixels(display):
 
 
 class Screen:
-    def __init__(self, ppm):
+    def __init__(self, ppm, origin=(0, 0)):
         _, width, height = ppm.split(maxsplit=3)[:3]  # P6, width, height, 255, pixels
         self.width = int(width)
         self.rgb = ppm[len(ppm) - self.width * int(height) * 3:]
+        self.origin = origin
 
     def pixel(self, x, y):
-        at = (y * self.width + x) * 3
+        at = ((y + self.origin[1]) * self.width + x + self.origin[0]) * 3
         return tuple(self.rgb[at:at + 3])
 
     def pixels(self, rect):
-        left, top, right, bottom = rect
+        left, top, right, bottom = (a + b for a, b in zip(rect, self.origin * 2))
         for y in range(top, bottom):
             row = self.rgb[(y * self.width + left) * 3:(y * self.width + right) * 3]
             yield from zip(row[0::3], row[1::3], row[2::3])
@@ -135,7 +142,8 @@ class Viewer:
 
     def __init__(self, cwd=ROOT, fixed_time=None, env=None, program=None):
         self.cwd, self.fixed_time, self.env = cwd, fixed_time, env
-        self.program = program or os.environ["KELMORA_VIEWER"]
+        self.command = command(program)
+        self.origin = (0, 0)
 
     def __enter__(self):
         self.server = XServer().__enter__()
@@ -143,11 +151,12 @@ class Viewer:
         self.output = tempfile.TemporaryFile("w+")
         self.errors = tempfile.TemporaryFile("w+")
         self.process = subprocess.Popen(
-            [self.program], cwd=self.cwd, stdout=self.output, stderr=self.errors,
+            self.command, cwd=self.cwd, stdout=self.output, stderr=self.errors,
             env=environment(self.server.display, self.fixed_time, self.env))
         try:
             self.window = wait_until(lambda: self.running() and self.xdotool(
                 "search", "--name", TITLE).split(), 30, "the window")[0]
+            self.origin = self.geometry()[:2]
             self.wait_screen(lambda s: s.count(WHITE, LINES[0], 0) > 0, 30, "the first frame")
         except BaseException:
             self.__exit__(None)
@@ -209,7 +218,8 @@ class Viewer:
     def screen(self):
         return Screen(subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
                                      capture_output=True, check=True,
-                                     env=dict(os.environ, DISPLAY=self.server.display)).stdout)
+                                     env=dict(os.environ, DISPLAY=self.server.display)).stdout,
+                      self.origin)
 
     def wait_screen(self, predicate, timeout=30, what="the expected picture"):
         def attempt():

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Builds build/windows/kelmora-<version>-windows-x64.zip: the viewer cross-compiled with mingw-w64,
+# with freeglut and GLEW built from Debian's source packages and libnoise from its source folder
+# (../shared/deps/libnoise beside the clone, else its public repository at the pinned commit).
+# Everything is kept in build/windows, so a second run only rebuilds what changed.
+# Exits 3, with the reason in build/windows/unavailable.txt, when the cross tools or libnoise's
+# source cannot be had; any other failure is an error.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$root/build/windows
+prefix=$work/prefix
+toolchain=$root/cmake/MingwW64.cmake
+libnoise_repository=${KELMORA_LIBNOISE_REPOSITORY:-https://github.com/qknight/libnoise}
+libnoise_commit=9ce0737b55812f7de907e86dc633724524e3a8e8
+mkdir -p "$work"
+rm -f "$work/unavailable.txt" "$work"/kelmora-*-windows-x64.zip
+
+unavailable() {
+    echo "$1" | tee "$work/unavailable.txt"
+    exit 3
+}
+
+if ! "$root/tools/install-deps.sh" --windows; then
+    unavailable "The Windows build needs the mingw-w64 cross compiler and Wine, which could not be installed"
+fi
+
+cross_cmake() {  # source folder, build folder, extra options
+    local source=$1 build=$2
+    shift 2
+    if ! { cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+                 -DKELMORA_WINDOWS_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" \
+                 -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$build" -j2; } >"$build.log" 2>&1; then
+        tail -n 30 "$build.log"
+        echo "Building $source for Windows failed (full log: $build.log)"
+        exit 1
+    fi
+}
+
+# Debian's source packages through a private apt configuration made from the machine's own
+# sources (deb lines turned into deb-src); the system's configuration is left as it is.
+fetch_debian_sources() {
+    local apt=$work/apt
+    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$work/src"
+    : >"$apt/sources.list"
+    if [[ -f /etc/apt/sources.list ]]; then
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >>"$apt/sources.list"
+    fi
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [[ -f $file ]] && sed 's/^Types:.*/Types: deb-src/' "$file" >"$apt/parts/$(basename "$file")"
+    done
+    for file in /etc/apt/sources.list.d/*.list; do
+        [[ -f $file ]] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$apt/sources.list"
+    done
+    local options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
+                   -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -qq)
+    if ! { apt-get "${options[@]}" update &&
+           (cd "$work/src" && apt-get "${options[@]}" source "$@"); } >"$apt/log" 2>&1; then
+        tail -n 20 "$apt/log"
+        unavailable "The source packages $* could not be fetched from the machine's apt sources"
+    fi
+}
+
+libnoise_source() {
+    local shared=$root/../shared/deps/libnoise
+    if [[ -f $shared/CMakeLists.txt ]]; then
+        echo "$shared"
+        return
+    fi
+    local clone=$work/src/libnoise
+    if [[ ! -f $clone/CMakeLists.txt ]]; then
+        rm -rf "$clone"
+        echo "$shared is absent: fetching libnoise $libnoise_commit from $libnoise_repository" >&2
+        if ! { git init -q "$clone" &&
+               GIT_TERMINAL_PROMPT=0 timeout 120 git -C "$clone" fetch -q --depth 1 \
+                   "$libnoise_repository" "$libnoise_commit" &&
+               git -C "$clone" checkout -q FETCH_HEAD; } >&2; then
+            rm -rf "$clone"
+            return 1
+        fi
+    fi
+    echo "$clone"
+}
+
+mkdir -p "$prefix/licences"
+if [[ ! -f $prefix/lib/libfreeglut.dll.a || ! -f $prefix/lib/libglew32.dll.a ]]; then
+    echo "== freeglut and GLEW from Debian's source packages"
+    ls -d "$work"/src/freeglut-*/ "$work"/src/glew-*/ >/dev/null 2>&1 || fetch_debian_sources freeglut glew
+    freeglut=$(ls -d "$work"/src/freeglut-*/ | head -n 1)
+    glew=$(ls -d "$work"/src/glew-*/ | head -n 1)
+    cross_cmake "$freeglut" "$work/freeglut" -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=OFF
+    cmake --install "$work/freeglut" >>"$work/freeglut.log"
+    cross_cmake "$glew/build/cmake" "$work/glew" -DBUILD_UTILS=OFF
+    cmake --install "$work/glew" >>"$work/glew.log"
+    cp "$freeglut/COPYING" "$prefix/licences/freeglut.txt"
+    cp "$glew/LICENSE.txt" "$prefix/licences/glew.txt"
+fi
+if [[ ! -f $prefix/bin/libnoise.dll ]]; then
+    echo "== libnoise"
+    source=$(libnoise_source) ||
+        unavailable "libnoise's source is not at ../shared/deps/libnoise and could not be fetched from $libnoise_repository (offline?)"
+    cross_cmake "$source" "$work/libnoise" -DBUILD_LIBNOISE_UTILS=OFF -DBUILD_LIBNOISE_EXAMPLES=OFF
+    cmake --install "$work/libnoise" >>"$work/libnoise.log"
+fi
+
+echo "== Kelmora for Windows"
+cross_cmake "$root" "$work/kelmora" -DBUILD_TESTING=OFF -DKELMORA_BENCHMARKS=OFF
+(cd "$work/kelmora" && cpack -G ZIP -B "$work" >"$work/cpack.log")
+rm -rf "$work/_CPack_Packages"
+ls "$work"/kelmora-*-windows-x64.zip
