@@ -61,7 +61,7 @@ fetch_debian_sources() {
 }
 
 libnoise_source() {
-    local shared=$root/../shared/deps/libnoise
+    local shared=${KELMORA_LIBNOISE_SOURCE:-$root/../shared/deps/libnoise}
     if [[ -f $shared/CMakeLists.txt ]]; then
         echo "$shared"
         return
