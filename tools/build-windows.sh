@@ -20,10 +20,6 @@ unavailable() {
     exit 3
 }
 
-if ! "$root/tools/install-deps.sh" --windows; then
-    unavailable "The Windows build needs the mingw-w64 cross compiler and Wine, which could not be installed"
-fi
-
 cross_cmake() {  # source folder, build folder, extra options
     local source=$1 build=$2
     shift 2
@@ -40,6 +36,7 @@ cross_cmake() {  # source folder, build folder, extra options
 # sources (deb lines turned into deb-src); the system's configuration is left as it is.
 fetch_debian_sources() {
     local apt=$work/apt
+    rm -rf "$work"/src/freeglut* "$work"/src/glew*
     mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$work/src"
     : >"$apt/sources.list"
     if [[ -f /etc/apt/sources.list ]]; then
@@ -81,6 +78,15 @@ libnoise_source() {
     echo "$clone"
 }
 
+# libnoise's source first: without it there is nothing to install the cross tools for.
+if [[ ! -f $prefix/bin/libnoise.dll ]]; then
+    libnoise=$(libnoise_source) ||
+        unavailable "libnoise's source is not in ${KELMORA_LIBNOISE_SOURCE:-../shared/deps/libnoise} and could not be fetched from $libnoise_repository (offline?)"
+fi
+if ! "$root/tools/install-deps.sh" --windows; then
+    unavailable "The Windows build needs the mingw-w64 cross compiler and Wine, which could not be installed"
+fi
+
 mkdir -p "$prefix/licences"
 if [[ ! -f $prefix/lib/libfreeglut.dll.a || ! -f $prefix/lib/libglew32.dll.a ]]; then
     echo "== freeglut and GLEW from Debian's source packages"
@@ -88,18 +94,16 @@ if [[ ! -f $prefix/lib/libfreeglut.dll.a || ! -f $prefix/lib/libglew32.dll.a ]];
     freeglut=$(ls -d "$work"/src/freeglut-*/ | head -n 1)
     glew=$(ls -d "$work"/src/glew-*/ | head -n 1)
     cross_cmake "$freeglut" "$work/freeglut" -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=OFF
-    cmake --install "$work/freeglut" >>"$work/freeglut.log"
+    cmake --install "$work/freeglut" --strip >>"$work/freeglut.log"
     cross_cmake "$glew/build/cmake" "$work/glew" -DBUILD_UTILS=OFF
-    cmake --install "$work/glew" >>"$work/glew.log"
+    cmake --install "$work/glew" --strip >>"$work/glew.log"
     cp "$freeglut/COPYING" "$prefix/licences/freeglut.txt"
     cp "$glew/LICENSE.txt" "$prefix/licences/glew.txt"
 fi
 if [[ ! -f $prefix/bin/libnoise.dll ]]; then
-    echo "== libnoise"
-    source=$(libnoise_source) ||
-        unavailable "libnoise's source is not at ../shared/deps/libnoise and could not be fetched from $libnoise_repository (offline?)"
-    cross_cmake "$source" "$work/libnoise" -DBUILD_LIBNOISE_UTILS=OFF -DBUILD_LIBNOISE_EXAMPLES=OFF
-    cmake --install "$work/libnoise" >>"$work/libnoise.log"
+    echo "== libnoise from $libnoise"
+    cross_cmake "$libnoise" "$work/libnoise" -DBUILD_LIBNOISE_UTILS=OFF -DBUILD_LIBNOISE_EXAMPLES=OFF
+    cmake --install "$work/libnoise" --strip >>"$work/libnoise.log"
 fi
 
 echo "== Kelmora for Windows"
