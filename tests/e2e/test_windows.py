@@ -11,7 +11,7 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import HOME, Viewer, run
+from harness import HOME, Viewer, environment, run
 from test_viewer import CONSOLE, SIZE, drawn, text
 
 ZIP = os.environ.get("KELMORA_WINDOWS_ZIP", "")
@@ -33,12 +33,12 @@ class UnderWine(unittest.TestCase):
         [name] = os.listdir(cls.folder.name)
         cls.unpacked = os.path.join(cls.folder.name, name)
         if not os.path.isdir(WINE["WINEPREFIX"]):
-            subprocess.run(["wineboot", "--init"], env=dict(os.environ, **WINE),
+            subprocess.run(["wineboot", "--init"], env=environment(extra=WINE),
                            capture_output=True, check=True, timeout=300)
 
     @classmethod
     def tearDownClass(cls):
-        subprocess.run(["wineserver", "--kill"], env=dict(os.environ, **WINE))
+        subprocess.run(["wineserver", "--kill"], env=environment(extra=WINE))
         cls.folder.cleanup()
 
     def test_the_viewer_and_the_texture_tool(self):
