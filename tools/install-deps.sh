@@ -14,7 +14,8 @@ if [[ "${1:-}" == "--test" ]]; then
               lintian appstream desktop-file-utils)
 fi
 if [[ "${1:-}" == "--windows" ]]; then
-    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 python3)
+    # libxcursor1: Wine makes its mouse cursors with it, and wine only recommends it.
+    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3)
 fi
 
 missing=()
