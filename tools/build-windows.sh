@@ -23,7 +23,9 @@ unavailable() {
 cross_cmake() {  # source folder, build folder, extra options
     local source=$1 build=$2
     shift 2
-    if ! { cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    # Configured once: the build reconfigures by itself when a CMakeLists changes.
+    if ! { [[ -f $build/Makefile ]] ||
+           cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
                  -DKELMORA_WINDOWS_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" \
                  -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$build" -j2; } >"$build.log" 2>&1; then
         tail -n 30 "$build.log"
