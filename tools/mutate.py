@@ -4,9 +4,9 @@
 Exports REV (default HEAD) into build/mutate/<rev>/src, builds it once (Release, tests on, no
 benchmarks), then applies one plausible fault at a time to the product code, rebuilds, runs the
 tests in stages (unit, GL context, end-to-end, slow end-to-end) and stops at the first stage that
-fails: the fault is caught. A fault in platform/ also rebuilds the Windows zip and runs its Wine
-test last (skipped where the zip cannot be made). The file is restored before the next fault. Results go to the console
-and to build/mutate/<rev>/results.tsv.
+fails: the fault is caught. A fault in platform/ outside X11 also rebuilds the Windows zip and
+runs its Wine test last (skipped where the zip cannot be made). The file is restored before the
+next fault. Results go to the console and to build/mutate/<rev>/results.tsv.
 
 A fault whose text is not found exactly once in REV is reported as not applicable, one that does
 not compile as stillborn; neither counts.
