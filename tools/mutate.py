@@ -176,6 +176,7 @@ MUTANTS = [
      "size above 512 accepted"),
     ("tools/TextureTool.cpp", "printHelp();\n            return 0;", "printHelp();\n            return 2;",
      "help ends as an error"),
+    ("CMakeLists.txt", "-Wl,-z,relro,-z,now", "-Wl,-z,relro", "lazy binding"),
     ("packaging/CMakeLists.txt", "install(FILES copyright ${out}/changelog.gz",
      "install(FILES ${out}/changelog.gz", "package without a copyright file"),
     ("packaging/CMakeLists.txt", "of lit\nblocks in an OpenGL 2.0 window", "of lit blocks in an OpenGL 2.0 window",
