@@ -8,6 +8,7 @@ or a command list (["wine", "kelmora.exe"]). Screens are read relative to the vi
 import ctypes
 import os
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -160,6 +161,7 @@ class Viewer:
             self.wait_screen(lambda s: s.count(WHITE, LINES[0], 0) > 0, 30, "the first frame")
         except BaseException:
             self.__exit__(None)
+            print(f"The viewer's console:\n{self.stdout}\nIts errors:\n{self.stderr}", file=sys.stderr)
             raise
         return self
 

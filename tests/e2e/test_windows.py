@@ -33,8 +33,10 @@ class UnderWine(unittest.TestCase):
         [name] = os.listdir(cls.folder.name)
         cls.unpacked = os.path.join(cls.folder.name, name)
         if not os.path.isdir(WINE["WINEPREFIX"]):
-            subprocess.run(["wineboot", "--init"], env=environment(extra=WINE),
-                           capture_output=True, check=True, timeout=300)
+            # wineboot leaves the prefix's services starting; let them settle before the viewer.
+            for step in (["wineboot", "--init"], ["wineserver", "--wait"]):
+                subprocess.run(step, env=environment(extra=WINE), capture_output=True, check=True,
+                               timeout=300)
 
     @classmethod
     def tearDownClass(cls):
