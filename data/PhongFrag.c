@@ -5,8 +5,11 @@ varying vec3 eyeNormal;
 
 void main()
 {
-    // Overlay text keeps the colour it was given.
-    if (gl_Color.a > 0.5) {
+    // Overlay text keeps the colour it was given. Its fragments are the only ones at clip w 1
+    // and half depth (the overlay's orthographic projection); terrain at w 1 lies on the near
+    // plane, at depth 0. Asking the colour itself to mark them crashes some llvmpipe releases
+    // (Mesa 25.0) when they build this program's variant for bitmaps.
+    if (gl_FragCoord.w > 0.999 && abs(gl_FragCoord.z - 0.5) < 0.001) {
         gl_FragColor = vec4(gl_Color.rgb, 1.0);
         return;
     }
