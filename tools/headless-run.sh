@@ -1,31 +1,72 @@
 #!/usr/bin/env bash
 # headless-run.sh VIEWER PNG: runs the viewer on a private Xvfb, shows the 128 grid for a few
-# seconds, saves the screen as PNG and ends the viewer with Esc.
+# seconds, ends the viewer with Esc and saves the screen as PNG. Only a viewer that drew its
+# frames and ended with status 0 gets its picture saved; otherwise one line says why, status 1.
 set -euo pipefail
 viewer=$(realpath "$1")
 png=$2
 mkdir -p "$(dirname "$png")"
 
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+work=$(mktemp -d)
+viewer_pid=""
+cleanup() {
+    [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
+    [[ -n ${xvfb:-} ]] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "$1"
+    echo "No screenshot was saved."
+    exit 1
+}
+trap 'fail "tools/headless-run.sh stopped at line $LINENO."' ERR
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
-for _ in $(seq 100); do [[ -s "$displayfile" ]] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$displayfile")"
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
+[[ -s "$work/display" ]] || fail "Xvfb did not start."
+export DISPLAY=":$(cat "$work/display")"
+
+# The overlay's first line is white text: until it shows, no frame has been drawn.
+overlay_in() {
+    [[ $(convert "$1" -crop 200x30+0+0 -fill black +opaque white -format '%[fx:maxima]' info:) == 1 ]]
+}
+drawn() { import -window root "$work/now.png" && overlay_in "$work/now.png"; }
+# Waits for the ended viewer and says in `why` how it ended.
+ended() {
+    status=0
+    wait "$viewer_pid" || status=$?
+    viewer_pid=""
+    if ((status > 128)); then
+        why="The viewer was killed by signal $((status - 128)) (SIG$(kill -l "$status"))$1."
+    else
+        why="The viewer ended with status $status$1."
+    fi
+}
 
 "$viewer" &
 viewer_pid=$!
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name "OpenGL Kelmora Demo" 2>/dev/null | head -n 1) && [[ -n "$window" ]] && break
+# The viewer keeps this stderr; the shell's own notice of a crashed job would be a second,
+# vaguer line, and the screen grabs complain while the window is new.
+exec 2>/dev/null
+shown=""
+for _ in $(seq 300); do
+    kill -0 "$viewer_pid" || { ended " before it showed a frame"; fail "$why"; }
+    drawn && { shown=1; break; }
     sleep 0.1
 done
-[[ -n "$window" ]] || { echo "The viewer's window did not appear"; exit 1; }
+[[ -n $shown ]] || fail "The viewer showed no frame within 30 seconds."
 
-sleep 1
 xdotool key 1   # the 128 grid: the near part of the field is drawn filled
 sleep 5
-import -window root "$png"
+kill -0 "$viewer_pid" || { ended " while it ran"; fail "$why"; }
+import -window root "$work/shot.png"
+overlay_in "$work/shot.png" || fail "The viewer's picture after key 1 shows no overlay."
 xdotool key Escape
-wait "$viewer_pid" && status=0 || status=$?
-echo "Screenshot saved to $(realpath "$png") (viewer ended with status $status)"
+for _ in $(seq 300); do kill -0 "$viewer_pid" || break; sleep 0.1; done
+kill -0 "$viewer_pid" && fail "The viewer did not end within 30 seconds of Esc."
+ended " after Esc"
+((status == 0)) || fail "$why"
+mv "$work/shot.png" "$png"
+echo "Screenshot saved to $(realpath "$png")"
