@@ -141,8 +141,10 @@ class Screen:
 class Viewer:
     """The viewer on its own Xvfb, started with the pointer at home and its first frame shown."""
 
-    def __init__(self, cwd=ROOT, fixed_time=None, env=None, program=None):
+    def __init__(self, cwd=ROOT, fixed_time=None, env=None, program=None, display_option=False):
+        """display_option: the display is named by freeglut's -display, not by DISPLAY."""
         self.cwd, self.fixed_time, self.env = cwd, fixed_time, env
+        self.display_option = display_option
         self.command = command(program)
         self.origin = (0, 0)
 
@@ -152,8 +154,10 @@ class Viewer:
         self.output = tempfile.TemporaryFile("w+")
         self.errors = tempfile.TemporaryFile("w+")
         self.process = subprocess.Popen(
-            self.command, cwd=self.cwd, stdout=self.output, stderr=self.errors,
-            env=environment(self.server.display, self.fixed_time, self.env))
+            self.command + (["-display", self.server.display] if self.display_option else []),
+            cwd=self.cwd, stdout=self.output, stderr=self.errors,
+            env=environment(None if self.display_option else self.server.display,
+                            self.fixed_time, self.env))
         try:
             self.window = wait_until(lambda: self.running() and self.xdotool(
                 "search", "--name", TITLE).split(), 30, "the window")[0]

@@ -1,6 +1,6 @@
 """The Debian package: built by cpack, clean for lintian, AppStream and the desktop-entry checks;
-unpacked into a temporary root, its launcher starts the viewer from an unrelated working folder,
-answers --help and --version, and says so when the shader folder is missing."""
+unpacked into a temporary root, its launcher starts the viewer from an unrelated working folder with
+its arguments, answers --help and --version, and says so when the shader folder is missing."""
 import glob
 import gzip
 import os
@@ -29,6 +29,8 @@ class UnpackedPackage(unittest.TestCase):
             # The sanitizer build lacks the hardening flags, which lintian notes as information.
             checked(self, "lintian", "-I", "--fail-on", "error,warning" + ("" if SANITIZED else ",info"),
                     package)
+            homepage = os.environ["KELMORA_HOMEPAGE"]
+            self.assertEqual(checked(self, "dpkg-deb", "-f", package, "Homepage").strip(), homepage)
             root = os.path.join(folder, "root")
             checked(self, "dpkg-deb", "-x", package, root)
             share = os.path.join(root, "usr", "share")
@@ -43,12 +45,14 @@ class UnpackedPackage(unittest.TestCase):
             for path, mark in (("man/man1/kelmora.1.gz", f'"Kelmora {version}"'),
                                ("man/man1/kelmora-texture.1.gz", f'"Kelmora {version}"'),
                                ("doc/kelmora/changelog.gz", f"kelmora ({version})"),
-                               ("metainfo/org.kelmora.Kelmora.metainfo.xml", f'"{version}"')):
+                               ("metainfo/org.kelmora.Kelmora.metainfo.xml", f'"{version}"'),
+                               ("metainfo/org.kelmora.Kelmora.metainfo.xml", f">{homepage}<")):
                 opener = gzip.open if path.endswith(".gz") else open
                 with opener(os.path.join(share, path), "rt") as source:
                     self.assertIn(mark, source.read(), path)
             self.assertIn("Usage: kelmora", checked(self, launcher, "--help"))
-            with Viewer(cwd=folder, program=launcher) as viewer:
+            # The launcher hands its arguments on: freeglut's -display names the only display.
+            with Viewer(cwd=folder, program=launcher, display_option=True) as viewer:
                 self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
                 self.assertEqual(viewer.quit(), 0)
             self.assertEqual(viewer.stdout.splitlines(),
