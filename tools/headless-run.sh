@@ -33,6 +33,11 @@ overlay_in() {
     [[ $(convert "$1" -crop 200x30+0+0 -fill black +opaque white -format '%[fx:maxima]' info:) == 1 ]]
 }
 drawn() { import -window root "$work/now.png" && overlay_in "$work/now.png"; }
+# Below the overlay the 128 grid's near blocks cover much of the sky (the start-up grid none).
+terrain_in() {
+    [[ $(convert "$1" -crop 1024x688+0+80 -fill black -opaque 'rgb(26,145,204)' -fill white \
+         +opaque black -format '%[fx:mean > 0.05]' info:) == 1 ]]
+}
 # Waits for the ended viewer and says in `why` how it ended.
 ended() {
     status=0
@@ -51,7 +56,8 @@ viewer_pid=$!
 # vaguer line, and the screen grabs complain while the window is new.
 exec 2>/dev/null
 shown=""
-for _ in $(seq 300); do
+deadline=$((SECONDS + 30))
+while ((SECONDS < deadline)); do
     kill -0 "$viewer_pid" || { ended " before it showed a frame"; fail "$why"; }
     drawn && { shown=1; break; }
     sleep 0.1
@@ -59,7 +65,15 @@ done
 [[ -n $shown ]] || fail "The viewer showed no frame within 30 seconds."
 
 xdotool key 1   # the 128 grid: the near part of the field is drawn filled
-sleep 5
+# Its first frame takes a while on a slow machine: wait for it (a minute at most), then show it
+# for a few seconds.
+deadline=$((SECONDS + 60))
+while ((SECONDS < deadline)); do
+    kill -0 "$viewer_pid" || { ended " while it ran"; fail "$why"; }
+    import -window root "$work/shot.png" && terrain_in "$work/shot.png" && break
+    sleep 0.1
+done
+sleep 3
 kill -0 "$viewer_pid" || { ended " while it ran"; fail "$why"; }
 import -window root "$work/shot.png"
 overlay_in "$work/shot.png" || fail "The viewer's picture after key 1 shows no overlay."
