@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/Callbacks.h"
+#include "app/ShaderProgram.h"
 #include "app/ShellSettings.h"
 #include "app/Startup.h"
 #include "camera/Camera.h"
@@ -258,6 +259,47 @@ void frameBenchmark(benchmark::State& state, int size, bool vHeld) {
     state.counters["draws"] = static_cast<double>(row.filledDraws + row.lineDraws);
 }
 
+// KELMORA_OTHER_PHONG names a folder holding another PhongVert.c and PhongFrag.c: the 128 frame
+// with V released is then timed with that program bound against ours, frame for frame.
+ShaderProgram otherPhong;
+struct ShaderRow {
+    int pairs = 0;
+    double oursSeconds = 0.0;
+    double otherSeconds = 0.0;
+    double ratio = 0.0;
+} shaderRow;
+
+void shaderBenchmark(benchmark::State& state) {
+    const unsigned int ours = phongProgram.program;
+    prepareSize(128);
+    fakeInput->setKey(vk::v, false);
+    phongProgram.program = otherPhong.program;
+    timeOurFrame();  // the driver builds the program's variants at its first frame
+    std::vector<double> oursTimes;
+    std::vector<double> otherTimes;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        double times[2] = {};
+        // Alternate which goes first so drift falls on both alike.
+        const int first = static_cast<int>(ratios.size() % 2);
+        for (int turn = 0; turn < 2; ++turn) {
+            const int which = turn ^ first;
+            phongProgram.program = which == 0 ? ours : otherPhong.program;
+            times[which] = timeOurFrame();
+        }
+        oursTimes.push_back(times[0]);
+        otherTimes.push_back(times[1]);
+        ratios.push_back(times[0] / times[1]);
+        state.SetIterationTime(times[0]);
+    }
+    phongProgram.program = ours;
+    shaderRow.pairs = static_cast<int>(ratios.size());
+    shaderRow.oursSeconds = median(oursTimes);
+    shaderRow.otherSeconds = median(otherTimes);
+    shaderRow.ratio = median(ratios);
+    state.counters["ratio"] = shaderRow.ratio;
+}
+
 struct StartTimes {
     double execToInit = -1.0;
     double staticInit = 0.0;
@@ -372,6 +414,13 @@ void printTables(const StartTimes& start, const KeyTimes& key) {
         "%.1f |\n| next frame (culled by the origin's box) | %.1f |\n| key to frame finished | "
         "%.1f |\n",
         keyOneRepeats, key.rebuild * 1e3, key.frame * 1e3, key.total * 1e3);
+    if (shaderRow.pairs > 0) {
+        std::printf(
+            "\n| Phong program, 128, V released | ms ours | ms other | ratio ours/other | pairs "
+            "|\n|---|---|---|---|---|\n| %s | %.1f | %.1f | %.3f | %d |\n",
+            std::getenv("KELMORA_OTHER_PHONG"), shaderRow.oursSeconds * 1e3,
+            shaderRow.otherSeconds * 1e3, shaderRow.ratio, shaderRow.pairs);
+    }
 }
 
 }  // namespace
@@ -400,6 +449,16 @@ int main(int argc, char** argv) {
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
         }
+    }
+    if (const char* other = std::getenv("KELMORA_OTHER_PHONG")) {
+        const std::string vertex = std::string(other) + "/PhongVert.c";
+        const std::string fragment = std::string(other) + "/PhongFrag.c";
+        buildShaderProgram(vertex.c_str(), fragment.c_str(), otherPhong,
+                           "Other Phong shader loaded.");
+        benchmark::RegisterBenchmark("Phong/128/V_released", shaderBenchmark)
+            ->Iterations(pairsFor(128, false))
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -11,6 +11,9 @@
 # The whole frame is measured once per driver setting in DRIVER_SETTINGS (a space-separated list
 # of NAME=VALUE, "-" for the viewer's defaults; default "- LP_NUM_THREADS=1 mesa_glthread=true"),
 # each in a process of its own, since Mesa reads them when the context is made.
+#
+# KELMORA_OTHER_PHONG=FOLDER (a folder with a PhongVert.c and a PhongFrag.c) also times the frame
+# at 128, V released, with that program bound against ours, frame for frame in the same run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/benchmarks}
