@@ -188,6 +188,16 @@ MUTANTS = [
      "desktop category without its main one"),
     ("data/PhongFrag.c", "gl_FrontLightProduct[0].diffuse * diffuse",
      "gl_FrontLightProduct[0].ambient * diffuse", "shader diffuse term"),
+    ("data/PhongFrag.c", "abs(gl_FragCoord.z - 0.5) < 0.001", "abs(gl_FragCoord.z - 0.5) < 0.0",
+     "overlay text lit by the shader"),
+    ("data/PhongVert.c", "    gl_FrontColor = gl_Color;\n", "", "raster colour not passed on"),
+    ("tools/headless-run.sh", '((status == 0)) || fail "$why"', "true", "run command ignores the status"),
+    ("tools/headless-run.sh", "    drawn && { shown=1; break; }", "    shown=1; break",
+     "run command does not wait for a frame"),
+    ("packaging/kelmora.sh.in", 'exec "$prefix/libexec/kelmora/kelmora" "$@"',
+     'exec "$prefix/libexec/kelmora/kelmora"', "launcher drops its arguments"),
+    ("packaging/org.kelmora.Kelmora.metainfo.xml.in", '<url type="homepage">', '<url type="bugtracker">',
+     "metadata without a homepage"),
 ]
 
 # Stages as ctest selections: the first that fails catches the fault.
