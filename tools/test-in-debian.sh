@@ -78,6 +78,7 @@ stop_inside() {
 # host's /dev bound in.
 cleanup() {
     local i
+    trap '' INT TERM HUP  # a second signal must not cut the unmounting short
     stop_inside
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
         if mountpoint -q "$root/${mounts[i]}"; then
@@ -117,8 +118,10 @@ fi
 
 phase "running ./test.sh at $(git -C "$project" rev-parse --short HEAD)"
 status=0
+# In the background, so that a signal reaches the trap at once rather than after the tests.
 chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 CI=true \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    /bin/bash -c 'cd /root/project && ./test.sh' </dev/null || status=$?
+    /bin/bash -c 'cd /root/project && ./test.sh' </dev/null &
+wait $! || status=$?
 phase "./test.sh ended with status $status"
 exit $status
