@@ -5,12 +5,13 @@ varying vec3 eyeNormal;
 
 void main()
 {
-    // Overlay text keeps the colour it was given. Its fragments are the only ones at clip w 1
-    // and half depth (the overlay's orthographic projection); terrain at w 1 lies on the near
-    // plane, at depth 0. Asking the colour itself to mark them crashes some llvmpipe releases
-    // (Mesa 25.0) when they build this program's variant for bitmaps.
+    // Overlay text is white. Its fragments are the only ones at clip w 1 and half depth (the
+    // overlay's orthographic projection); terrain at w 1 lies on the near plane, at depth 0.
+    // Reading the colour here would cost every terrain fragment its interpolation, and marking
+    // the text through it crashed llvmpipe on Debian 13 (Mesa 25.0) when it built this
+    // program's variant for bitmaps.
     if (gl_FragCoord.w > 0.999 && abs(gl_FragCoord.z - 0.5) < 0.001) {
-        gl_FragColor = vec4(gl_Color.rgb, 1.0);
+        gl_FragColor = vec4(1.0);
         return;
     }
 

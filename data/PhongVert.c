@@ -8,7 +8,5 @@ void main()
     eyePosition = vec3(gl_ModelViewMatrix * gl_Vertex);
     eyeNormal = normalize(gl_NormalMatrix * gl_Normal);
     gl_TexCoord[0] = gl_MultiTexCoord0;
-    // The overlay's raster position takes this colour, white, for its text.
-    gl_FrontColor = gl_Color;
     gl_Position = ftransform();
 }

@@ -190,7 +190,6 @@ MUTANTS = [
      "gl_FrontLightProduct[0].ambient * diffuse", "shader diffuse term"),
     ("data/PhongFrag.c", "abs(gl_FragCoord.z - 0.5) < 0.001", "abs(gl_FragCoord.z - 0.5) < 0.0",
      "overlay text lit by the shader"),
-    ("data/PhongVert.c", "    gl_FrontColor = gl_Color;\n", "", "raster colour not passed on"),
     ("tools/headless-run.sh", '((status == 0)) || fail "$why"', "true", "run command ignores the status"),
     ("tools/headless-run.sh", "    drawn && { shown=1; break; }", "    shown=1; break",
      "run command does not wait for a frame"),
