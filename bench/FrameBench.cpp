@@ -267,7 +267,16 @@ struct ShaderRow {
     double oursSeconds = 0.0;
     double otherSeconds = 0.0;
     double ratio = 0.0;
+    double cpuRatio = 0.0;
 } shaderRow;
+
+// With LP_NUM_THREADS=0 llvmpipe shades in the calling thread, so the process's CPU time is the
+// frame's work, however busy the machine is.
+double processCpuSeconds() {
+    timespec now = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
 
 void shaderBenchmark(benchmark::State& state) {
     const unsigned int ours = phongProgram.program;
@@ -278,18 +287,23 @@ void shaderBenchmark(benchmark::State& state) {
     std::vector<double> oursTimes;
     std::vector<double> otherTimes;
     std::vector<double> ratios;
+    std::vector<double> cpuRatios;
     for (auto _ : state) {
         double times[2] = {};
+        double cpu[2] = {};
         // Alternate which goes first so drift falls on both alike.
         const int first = static_cast<int>(ratios.size() % 2);
         for (int turn = 0; turn < 2; ++turn) {
             const int which = turn ^ first;
             phongProgram.program = which == 0 ? ours : otherPhong.program;
+            const double cpuBefore = processCpuSeconds();
             times[which] = timeOurFrame();
+            cpu[which] = processCpuSeconds() - cpuBefore;
         }
         oursTimes.push_back(times[0]);
         otherTimes.push_back(times[1]);
         ratios.push_back(times[0] / times[1]);
+        cpuRatios.push_back(cpu[0] / cpu[1]);
         state.SetIterationTime(times[0]);
     }
     phongProgram.program = ours;
@@ -297,6 +311,7 @@ void shaderBenchmark(benchmark::State& state) {
     shaderRow.oursSeconds = median(oursTimes);
     shaderRow.otherSeconds = median(otherTimes);
     shaderRow.ratio = median(ratios);
+    shaderRow.cpuRatio = median(cpuRatios);
     state.counters["ratio"] = shaderRow.ratio;
 }
 
@@ -416,10 +431,11 @@ void printTables(const StartTimes& start, const KeyTimes& key) {
         keyOneRepeats, key.rebuild * 1e3, key.frame * 1e3, key.total * 1e3);
     if (shaderRow.pairs > 0) {
         std::printf(
-            "\n| Phong program, 128, V released | ms ours | ms other | ratio ours/other | pairs "
-            "|\n|---|---|---|---|---|\n| %s | %.1f | %.1f | %.3f | %d |\n",
+            "\n| Phong program, 128, V released | ms ours | ms other | ratio ours/other | CPU "
+            "time ratio | pairs |\n|---|---|---|---|---|---|\n| %s | %.1f | %.1f | %.3f | %.3f | "
+            "%d |\n",
             std::getenv("KELMORA_OTHER_PHONG"), shaderRow.oursSeconds * 1e3,
-            shaderRow.otherSeconds * 1e3, shaderRow.ratio, shaderRow.pairs);
+            shaderRow.otherSeconds * 1e3, shaderRow.ratio, shaderRow.cpuRatio, shaderRow.pairs);
     }
 }
 
