@@ -13,7 +13,8 @@
 # each in a process of its own, since Mesa reads them when the context is made.
 #
 # KELMORA_OTHER_PHONG=FOLDER (a folder with a PhongVert.c and a PhongFrag.c) also times the frame
-# at 128, V released, with that program bound against ours, frame for frame in the same run.
+# at 128, V released, with that program bound against ours, frame for frame in the same run; with
+# DRIVER_SETTINGS=LP_NUM_THREADS=0 its CPU-time ratio holds steady on a busy machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/benchmarks}
