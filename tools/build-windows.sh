@@ -2,6 +2,8 @@
 # Builds build/windows/kelmora-<version>-windows-x64.zip: the viewer cross-compiled with mingw-w64,
 # with freeglut and GLEW built from Debian's source packages and libnoise from its source folder
 # (../shared/deps/libnoise beside the clone, else its public repository at the pinned commit).
+# Beside it, build/windows/kelmora/tests/kelmora_unit_tests.exe, with GoogleTest built from the
+# sources Debian's googletest package ships.
 # Everything is kept in build/windows, so a second run only rebuilds what changed.
 # Exits 3, with the reason in build/windows/unavailable.txt, when the cross tools or libnoise's
 # source cannot be had; any other failure is an error.
@@ -102,14 +104,25 @@ if [[ ! -f $prefix/lib/libfreeglut.dll.a || ! -f $prefix/lib/libglew32.dll.a ]];
     cp "$freeglut/COPYING" "$prefix/licences/freeglut.txt"
     cp "$glew/LICENSE.txt" "$prefix/licences/glew.txt"
 fi
+if [[ ! -f $prefix/lib/libgtest.a ]]; then
+    echo "== GoogleTest from /usr/src/googletest"
+    # A copy, with the port header that stands in for the compiler's missing std::mutex.
+    rm -rf "$work/src/googletest"
+    cp -r /usr/src/googletest "$work/src/googletest"
+    cp "$root/tools/gtest-win32-port.h" "$work/src/googletest/googletest/include/gtest/internal/custom/gtest-port.h"
+    cross_cmake "$work/src/googletest" "$work/googletest" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON
+    cmake --install "$work/googletest" >>"$work/googletest.log"
+fi
 if [[ ! -f $prefix/bin/libnoise.dll ]]; then
     echo "== libnoise from $libnoise"
     cross_cmake "$libnoise" "$work/libnoise" -DBUILD_LIBNOISE_UTILS=OFF -DBUILD_LIBNOISE_EXAMPLES=OFF
     cmake --install "$work/libnoise" --strip >>"$work/libnoise.log"
 fi
 
-echo "== Kelmora for Windows"
-cross_cmake "$root" "$work/kelmora" -DBUILD_TESTING=OFF -DKELMORA_BENCHMARKS=OFF
+echo "== Kelmora for Windows, with its unit tests"
+# A folder configured before the unit tests were built here is configured again with them.
+grep -qs '^BUILD_TESTING:BOOL=ON' "$work/kelmora/CMakeCache.txt" || rm -f "$work/kelmora/Makefile"
+cross_cmake "$root" "$work/kelmora" -DBUILD_TESTING=ON -DKELMORA_BENCHMARKS=OFF
 (cd "$work/kelmora" && cpack -G ZIP -B "$work" >"$work/cpack.log")
 rm -rf "$work/_CPack_Packages"
 ls "$work"/kelmora-*-windows-x64.zip

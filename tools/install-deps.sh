@@ -15,7 +15,8 @@ if [[ "${1:-}" == "--test" ]]; then
 fi
 if [[ "${1:-}" == "--windows" ]]; then
     # libxcursor1: Wine makes its mouse cursors with it, and wine only recommends it.
-    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3)
+    # googletest: its sources, cross-built for the Windows unit tests.
+    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest)
 fi
 
 missing=()

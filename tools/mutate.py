@@ -5,7 +5,7 @@ Exports REV (default HEAD) into build/mutate/<rev>/src, builds it once (Release,
 benchmarks), then applies one plausible fault at a time to the product code, rebuilds, runs the
 tests in stages (unit, GL context, end-to-end, slow end-to-end) and stops at the first stage that
 fails: the fault is caught. A fault in platform/ outside X11 also rebuilds the Windows zip and
-runs its Wine test last (skipped where the zip cannot be made). The file is restored before the
+unit tests and runs them under Wine last (skipped where they cannot be made). The file is restored before the
 next fault. Results go to the console and to build/mutate/<rev>/results.tsv.
 
 A fault whose text is not found exactly once in REV is reported as not applicable, one that does
@@ -171,6 +171,11 @@ MUTANTS = [
     ("platform/Win32Input.cpp", "keyDownBit = 0x80;", "keyDownBit = 0x01;", "toggle bit taken as held"),
     ("platform/VirtualKeys.h", "v = 0x56;", "v = 0x42;", "V asked as B on Windows"),
     ("platform/Win32Input.cpp", "SetCursorPos(x, y);", "SetCursorPos(y, x);", "cursor put back transposed"),
+    ("platform/Win32Input.cpp", "x = mousePos.x;\n    y = mousePos.y;", "x = mousePos.y;\n    y = mousePos.x;",
+     "cursor read transposed"),
+    *(("platform/VirtualKeys.h", f"{key} = {right};", f"{key} = {wrong};", f"{key} asked as {wrong} on Windows")
+      for key, right, wrong in (("w", "0x57", "0x58"), ("q", "0x51", "0x50"), ("a", "0x41", "0x61"),
+                                ("z", "0x5A", "0x59"), ("left", "0x25", "0x24"), ("down", "0x28", "0x29"))),
     ("tools/TextureTool.cpp", "return 2;", "return 1;", "usage status"),
     ("tools/TextureTool.cpp", "value > CoherentNoiseTerrain::maxSize", "value > 2 * CoherentNoiseTerrain::maxSize",
      "size above 512 accepted"),

@@ -71,18 +71,28 @@ protected:
 
 TEST_F(TextFile, WholeTextComesBackAndNothingReadableGivesNull) {
     EXPECT_EQ(readTextFile(nullptr), nullptr);
-    EXPECT_EQ(read(write("text", "void main()\r\n{\n}")), "void main()\r\n{\n}");
+#ifdef _WIN32
+    const char* crLfRead = "void main()\n{\n}";  // read in text mode
+#else
+    const char* crLfRead = "void main()\r\n{\n}";
+#endif
+    EXPECT_EQ(read(write("text", "void main()\r\n{\n}")), crLfRead);
     EXPECT_EQ(read(write("empty", "")), "(null)");
     EXPECT_EQ(read(path("missing")), "(null)");
     EXPECT_EQ(read(testing::TempDir()), "(null)");
 }
 
-TEST_F(TextFile, AFifoOrAHugeFileIsRefusedWithoutWaiting) {
+#ifndef _WIN32  // Windows has no FIFO.
+TEST_F(TextFile, AFifoIsRefusedWithoutWaitingForAWriter) {
     const std::string fifo = path("fifo");
     unlink(fifo.c_str());
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(read(fifo), "(null)");  // would block for ever waiting for a writer
     unlink(fifo.c_str());
+}
+#endif
+
+TEST_F(TextFile, AHugeFileIsRefused) {
     const std::string huge = write("huge", "x");
     ASSERT_EQ(truncate(huge.c_str(), (16L << 20) + 1), 0);  // sparse
     EXPECT_EQ(read(huge), "(null)");

@@ -4,16 +4,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <memory>
-#include <string>
 
 #include "platform/FakeInput.h"
 #include "platform/VirtualKeys.h"
-#include "platform/X11Input.h"
 
 namespace {
 
@@ -181,45 +176,6 @@ TEST_F(CameraTest, TurnsWhereFloatSineOrCosineWouldRoundOtherwiseGiveTheRecorded
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(bits(got[i]), recorded[n][i]) << "frame " << n << " value " << i;
         }
-    }
-}
-
-TEST_F(CameraTest, EachPolledKeyOnARealXServerIsThatKeyAloneAndMovesTheEyeItsOwnWay) {
-    // A private server that ends by itself once its last client, this test, has gone.
-    std::unique_ptr<FILE, int (*)(FILE*)> server(
-        popen("Xvfb -displayfd 1 -terminate -nolisten tcp 2>/dev/null", "r"), pclose);
-    int display = -1;
-    ASSERT_EQ(std::fscanf(server.get(), "%d", &display), 1) << "Xvfb did not start";
-    setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
-    X11Input x11;
-    setActiveInput(&x11);
-    x11.moveCursor(400, 300);
-    auto xdotool = [](const std::string& args) { return std::system(("xdotool " + args).c_str()); };
-
-    const Vector3 none, ahead(-0.15920f, 0, -0.79917f), right(0.9f * 0.98073f, 0, 0.9f * -0.19536f),
-        up(0, 0.9f, 0);
-    const struct {
-        const char* name;
-        int key;
-        Vector3 step;
-    } keys[] = {{"w", vk::w, ahead},        {"Up", vk::up, ahead},
-                {"s", vk::s, none - ahead}, {"Down", vk::down, none - ahead},
-                {"a", vk::a, none - right}, {"Left", vk::left, none - right},
-                {"d", vk::d, right},        {"Right", vk::right, right},
-                {"q", vk::q, up},           {"z", vk::z, none - up},
-                {"v", vk::v, none}};
-    for (const auto& held : keys) {
-        camera.place(50.0f, 120.0f, 250.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
-        ASSERT_EQ(xdotool(std::string("keydown ") + held.name), 0);
-        camera.update();  // reads the key map along with the cursor
-        for (const auto& key : keys) {
-            EXPECT_EQ(x11.isKeyHeld(key.key), &key == &held) << key.name << ", " << held.name;
-        }
-        const Vector3 moved = camera.vPosition - Vector3(50.0f, 120.0f, 250.0f);
-        EXPECT_NEAR(moved.x, held.step.x, 1e-4f) << held.name;
-        EXPECT_NEAR(moved.y, held.step.y, 1e-4f) << held.name;
-        EXPECT_NEAR(moved.z, held.step.z, 1e-4f) << held.name;
-        ASSERT_EQ(xdotool(std::string("keyup ") + held.name), 0);
     }
 }
 

@@ -1,8 +1,10 @@
 """The Windows zip, unpacked and run under Wine: the user32 cursor and key state, console lines
-as a Windows program writes them, the exit statuses and the texture tool.
+as a Windows program writes them, the exit statuses and the texture tool; and the unit tests as
+built for Windows, the polled keys and the cursor through user32 among them.
 
-KELMORA_WINDOWS_ZIP names the zip (tools/build-windows.sh makes it); without it the test is
-skipped (status 77) with the reason that script gave. The Wine prefix is kept beside the zip.
+KELMORA_WINDOWS_ZIP names the zip and KELMORA_WINDOWS_UNIT_TESTS the unit tests' program
+(tools/build-windows.sh makes both); without the zip the test is skipped (status 77) with the
+reason that script gave. The Wine prefix is kept beside the zip.
 """
 import os
 import subprocess
@@ -11,10 +13,11 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import HOME, Viewer, environment, run
+from harness import HOME, Viewer, XServer, environment, run
 from test_viewer import CONSOLE, SIZE, drawn, text
 
 ZIP = os.environ.get("KELMORA_WINDOWS_ZIP", "")
+UNIT_TESTS = os.environ.get("KELMORA_WINDOWS_UNIT_TESTS", "")
 WINE = {"WINEPREFIX": os.path.join(os.path.dirname(ZIP), "wineprefix"), "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml="}  # no Mono or Gecko install prompts
 
@@ -42,6 +45,16 @@ class UnderWine(unittest.TestCase):
     def tearDownClass(cls):
         subprocess.run(["wineserver", "--kill"], env=environment(extra=WINE))
         cls.folder.cleanup()
+
+    def test_the_unit_tests(self):
+        # On an X server of their own: the key test types into a focused window of its own.
+        with XServer() as server:
+            done = subprocess.run(["wine", UNIT_TESTS], cwd=os.path.dirname(UNIT_TESTS),
+                                  env=environment(server.display, extra=WINE), capture_output=True,
+                                  text=True, timeout=300)
+        failures = [line for line in console(done.stdout).splitlines()
+                    if not line.startswith(("[ RUN", "[       OK"))]
+        self.assertEqual(done.returncode, 0, "\n".join(failures[-60:]))
 
     def test_the_viewer_and_the_texture_tool(self):
         viewer_exe = ["wine", os.path.join(self.unpacked, "kelmora.exe")]
