@@ -139,7 +139,7 @@ MUTANTS = [
      "p[0] > 0.0f ? low[0] - size : high[0] + size", "whole-frame view test"),
     ("terrain/CubeBatchTest.cpp", "plane[1] > 0.0f ? size : -size", "plane[1] > 0.0f ? -size : size",
      "batch corner"),
-    ("terrain/CubeBatchTest.h", "_mm_cmpgt_ps(value", "_mm_cmpge_ps(value", "batch boundary"),
+    ("terrain/CubeBatchTest.h", "value > Lanes{}", "value >= Lanes{}", "batch boundary"),
     ("terrain/TerrainDrawing.cpp", "cullHalfSize = 4.0f", "cullHalfSize = 3.0f", "culling box size"),
     ("terrain/TerrainDrawing.cpp", "afMaterialDiffuse[] = {0.5f, 1.0f", "afMaterialDiffuse[] = {0.5f, 0.9f",
      "material diffuse"),
