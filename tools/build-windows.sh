@@ -3,8 +3,8 @@
 # with freeglut and GLEW built from Debian's source packages and libnoise from its source folder
 # (../shared/deps/libnoise beside the clone, else its public repository at the pinned commit).
 # Everything is kept in build/windows, so a second run only rebuilds what changed.
-# Exits 3, with the reason in build/windows/unavailable.txt, when the cross tools or libnoise's
-# source cannot be had; any other failure is an error.
+# Exits 3, with the reason in build/windows/unavailable.txt, on a machine that is not x86-64, or
+# when the cross tools or libnoise's source cannot be had; any other failure is an error.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/windows
@@ -80,6 +80,10 @@ libnoise_source() {
     echo "$clone"
 }
 
+# Wine runs the x86-64 zip only on an x86-64 machine (an arm64 Debian's wine is arm64's own).
+architecture=$(dpkg --print-architecture)
+[[ $architecture == amd64 ]] ||
+    unavailable "The Windows zip is built and tested under Wine on amd64 only (this machine is $architecture)"
 # libnoise's source first: without it there is nothing to install the cross tools for.
 if [[ ! -f $prefix/bin/libnoise.dll ]]; then
     libnoise=$(libnoise_source) ||
