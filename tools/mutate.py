@@ -200,7 +200,7 @@ MUTANTS = [
 STAGES = [
     ("unit", ["-E", "^(e2e_|gl_)"]),
     ("gl", ["-R", "^gl_"]),
-    ("e2e", ["-R", "^e2e_", "-E", "soak|valgrind|windows"]),
+    ("e2e", ["-R", "^e2e_", "-E", "soak|valgrind|windows|arm64"]),
     ("slow", ["-R", "soak|valgrind"]),
 ]
 WINDOWS_STAGE = ("windows", ["-R", "^e2e_windows$"])
