@@ -1,12 +1,14 @@
 #pragma once
 
-#include <emmintrin.h>
+#include <cstring>
 
 #include "terrain/Frustum.h"
 
 // The frustum's cube test for four cubes at once, bit for bit what cubeInFrustum answers for
 // each: every plane is asked about its deciding corner with the same float operations in the
-// same order, four lanes wide (SSE2 is part of every x86-64).
+// same order, four lanes wide. Written with the compiler's vector types, so one source becomes
+// SSE on x86-64, NEON on arm64 and plain float code where there is neither; only the gathering
+// of the lanes' answers into bits is x86's own.
 class CubeBatchTest {
 public:
     // `size` must not be negative.
@@ -14,24 +16,40 @@ public:
 
     // Bit n is set when cubeInFrustum(x[n], y[n], z[n], size) holds, n from 0 to 3.
     unsigned test(const float* x, const float* y, const float* z) const {
-        const __m128 cx = _mm_loadu_ps(x);
-        const __m128 cy = _mm_loadu_ps(y);
-        const __m128 cz = _mm_loadu_ps(z);
-        __m128 inside = _mm_castsi128_ps(_mm_set1_epi32(-1));
+        const Lanes cx = load(x);
+        const Lanes cy = load(y);
+        const Lanes cz = load(z);
+        Mask inside = {-1, -1, -1, -1};
         for (int p = 0; p < 6; ++p) {
             // a*x + b*y + c*z + d, left to right; x - s is exactly x + (-s).
-            const __m128 ax = _mm_mul_ps(a[p], _mm_add_ps(cx, offsetX[p]));
-            const __m128 by = _mm_mul_ps(b[p], _mm_add_ps(cy, offsetY[p]));
-            const __m128 cz2 = _mm_mul_ps(c[p], _mm_add_ps(cz, offsetZ[p]));
-            const __m128 value = _mm_add_ps(_mm_add_ps(_mm_add_ps(ax, by), cz2), d[p]);
+            const Lanes ax = a[p] * (cx + offsetX[p]);
+            const Lanes by = b[p] * (cy + offsetY[p]);
+            const Lanes cz2 = c[p] * (cz + offsetZ[p]);
+            const Lanes value = ax + by + cz2 + d[p];
             // NaN compares false: outside, as in the scalar test.
-            inside = _mm_and_ps(inside, _mm_cmpgt_ps(value, _mm_setzero_ps()));
+            inside &= value > Lanes{};
         }
-        return static_cast<unsigned>(_mm_movemask_ps(inside));
+#if defined(__SSE__)
+        // Each lane is all ones or all zeros: its sign bit, gathered in one instruction.
+        return static_cast<unsigned>(__builtin_ia32_movmskps(reinterpret_cast<Lanes>(inside)));
+#else
+        const Mask bits = inside & Mask{1, 2, 4, 8};
+        return static_cast<unsigned>(bits[0] | bits[1] | bits[2] | bits[3]);
+#endif
     }
 
+    using Lanes = float __attribute__((vector_size(16)));
+    using Mask = int __attribute__((vector_size(16)));
+
 private:
-    __m128 a[6], b[6], c[6], d[6];
+    // The rows of slots are not 16-byte aligned.
+    static Lanes load(const float* values) {
+        Lanes lanes;
+        std::memcpy(&lanes, values, sizeof lanes);
+        return lanes;
+    }
+
+    Lanes a[6], b[6], c[6], d[6];
     // +size or -size: towards the corner the plane's normal points to.
-    __m128 offsetX[6], offsetY[6], offsetZ[6];
+    Lanes offsetX[6], offsetY[6], offsetZ[6];
 };

@@ -5,8 +5,8 @@
 # Beside it, build/windows/kelmora/tests/kelmora_unit_tests.exe, with GoogleTest built from the
 # sources Debian's googletest package ships.
 # Everything is kept in build/windows, so a second run only rebuilds what changed.
-# Exits 3, with the reason in build/windows/unavailable.txt, when the cross tools or libnoise's
-# source cannot be had; any other failure is an error.
+# Exits 3, with the reason in build/windows/unavailable.txt, on a machine that is not x86-64, or
+# when the cross tools or libnoise's source cannot be had; any other failure is an error.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/windows
@@ -82,6 +82,10 @@ libnoise_source() {
     echo "$clone"
 }
 
+# Wine runs the x86-64 zip only on an x86-64 machine (an arm64 Debian's wine is arm64's own).
+architecture=$(dpkg --print-architecture)
+[[ $architecture == amd64 ]] ||
+    unavailable "The Windows zip is built and tested under Wine on amd64 only (this machine is $architecture)"
 # libnoise's source first: without it there is nothing to install the cross tools for.
 if [[ ! -f $prefix/bin/libnoise.dll ]]; then
     libnoise=$(libnoise_source) ||

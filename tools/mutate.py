@@ -5,8 +5,10 @@ Exports REV (default HEAD) into build/mutate/<rev>/src, builds it once (Release,
 benchmarks), then applies one plausible fault at a time to the product code, rebuilds, runs the
 tests in stages (unit, GL context, end-to-end, slow end-to-end) and stops at the first stage that
 fails: the fault is caught. A fault in platform/ outside X11 also rebuilds the Windows zip and
-unit tests and runs them under Wine last (skipped where they cannot be made). The file is restored before the
-next fault. Results go to the console and to build/mutate/<rev>/results.tsv.
+runs its unit tests and its Wine test last (skipped where they cannot be made); a fault in the
+files the arm64 build may answer differently (ARM64_FILES) remakes that build and runs its qemu
+test last. The file is restored before the next fault. Results go to the console and to
+build/mutate/<rev>/results.tsv.
 
 A fault whose text is not found exactly once in REV is reported as not applicable, one that does
 not compile as stillborn; neither counts.
@@ -139,7 +141,12 @@ MUTANTS = [
      "p[0] > 0.0f ? low[0] - size : high[0] + size", "whole-frame view test"),
     ("terrain/CubeBatchTest.cpp", "plane[1] > 0.0f ? size : -size", "plane[1] > 0.0f ? -size : size",
      "batch corner"),
-    ("terrain/CubeBatchTest.h", "_mm_cmpgt_ps(value", "_mm_cmpge_ps(value", "batch boundary"),
+    ("terrain/CubeBatchTest.h", "value > Lanes{}", "value >= Lanes{}", "batch boundary"),
+    ("terrain/CubeBatchTest.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 8, 4}",
+     "portable batch lanes crossed"),
+    ("terrain/CubeBatchTest.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 4, 0}",
+     "portable batch loses its last lane"),
+    ("CMakeLists.txt", "add_compile_options(-ffp-contract=off)", "", "multiply-adds fused"),
     ("terrain/TerrainDrawing.cpp", "cullHalfSize = 4.0f", "cullHalfSize = 3.0f", "culling box size"),
     ("terrain/TerrainDrawing.cpp", "afMaterialDiffuse[] = {0.5f, 1.0f", "afMaterialDiffuse[] = {0.5f, 0.9f",
      "material diffuse"),
@@ -208,10 +215,14 @@ MUTANTS = [
 STAGES = [
     ("unit", ["-E", "^(e2e_|gl_)"]),
     ("gl", ["-R", "^gl_"]),
-    ("e2e", ["-R", "^e2e_", "-E", "soak|valgrind|windows"]),
+    ("e2e", ["-R", "^e2e_", "-E", "soak|valgrind|windows|arm64"]),
     ("slow", ["-R", "soak|valgrind"]),
 ]
 WINDOWS_STAGE = ("windows", ["-R", "^e2e_windows$"])
+ARM64_STAGE = ("arm64", ["-R", "^e2e_arm64$"])
+# What arm64 may build or round otherwise than x86-64: the portable four-wide cube test and the
+# compile options.
+ARM64_FILES = ("CMakeLists.txt", "terrain/CubeBatchTest.h", "terrain/CubeBatchTest.cpp")
 
 
 def run(command, cwd, timeout):
@@ -230,19 +241,23 @@ def failed_tests(output):
     return " ".join(line.split()[2] for line in lines[start:] if line.strip()[:1].isdigit())
 
 
-def build(build_dir, windows_src=None):
+def build(build_dir, src=None, cross=()):
+    """Builds the tree, then with `cross` ("windows", "arm64") remakes those builds of `src`."""
     result = run(["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2)], ROOT, 1800)
-    if result[0] != 0 or windows_src is None:
-        return result
-    # The exported tree has no shared/ beside it: libnoise's source is the one beside ours.
-    status, output = run(["env", "KELMORA_LIBNOISE_SOURCE=" + LIBNOISE, os.path.join(
-        windows_src, "tools", "build-windows.sh")], windows_src, 3600)
-    return (0 if status in (0, 3) else status), output
+    for name in cross if result[0] == 0 else ():
+        # The exported tree has no shared/ beside it: libnoise's source is the one beside ours.
+        status, output = run(["env", "KELMORA_LIBNOISE_SOURCE=" + LIBNOISE, os.path.join(
+            src, "tools", f"build-{name}.sh")], src, 3600)
+        result = (0 if status in (0, 3) else status), output
+        if result[0] != 0:
+            break
+    return result
 
 
-def caught_by(build_dir, windows=False):
+def caught_by(build_dir, cross=()):
     """The stage and tests that fail, or None when every stage passes."""
-    for name, selection in STAGES + ([WINDOWS_STAGE] if windows else []):
+    extra = {"windows": WINDOWS_STAGE, "arm64": ARM64_STAGE}
+    for name, selection in STAGES + [extra[name] for name in cross]:
         status, output = run(["ctest", "--test-dir", build_dir, "-j2", "--timeout", "300",
                               "--stop-on-failure"] + selection, ROOT, 3600)
         if status != 0:
@@ -270,11 +285,11 @@ def main():
         subprocess.run(f"git archive {rev} | tar -x -C {src}", shell=True, cwd=ROOT, check=True)
     status, output = run(["cmake", "-S", src, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
                           "-DBUILD_TESTING=ON", "-DKELMORA_BENCHMARKS=OFF"], ROOT, 600)
-    if status != 0 or build(build_dir, src)[0] != 0:
+    if status != 0 or build(build_dir, src, ("windows", "arm64"))[0] != 0:
         print(output)
         print("The unmutated tree does not build")
         return 1
-    failure = caught_by(build_dir, windows=True)
+    failure = caught_by(build_dir, ("windows", "arm64"))
     if failure is not None:
         print(f"The unmutated tree fails its own tests ({failure})")
         return 1
@@ -297,12 +312,13 @@ def main():
             with open(target, "w") as out:
                 out.write(mutated)
             # The X11 layer is not in the Windows build: only the rest of platform/ remakes the zip.
-            windows = path.startswith("platform/") and "X11" not in path
+            cross = ("windows",) if path.startswith("platform/") and "X11" not in path else ()
+            cross += ("arm64",) if path in ARM64_FILES else ()
             try:
-                if build(build_dir, src if windows else None)[0] != 0:
+                if build(build_dir, src, cross)[0] != 0:
                     verdict = "stillborn"
                 else:
-                    found = caught_by(build_dir, windows)
+                    found = caught_by(build_dir, cross)
                     verdict = f"caught ({found})" if found else "SURVIVED"
             finally:
                 with open(target, "w") as out:
@@ -311,7 +327,7 @@ def main():
         print(f"{number:3} {path}: {what}: {verdict} [{time.monotonic() - started:.0f} s]",
               flush=True)
 
-    build(build_dir, src)
+    build(build_dir, src, ("arm64",))
     counted = [r for r in results if r[3].startswith(("caught", "SURVIVED"))]
     caught = [r for r in counted if r[3].startswith("caught")]
     print(f"\n{len(caught)} of {len(counted)} faults caught at {rev}"
