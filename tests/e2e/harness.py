@@ -7,6 +7,7 @@ or a command list (["wine", "kelmora.exe"]). Screens are read relative to the vi
 """
 import ctypes
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -138,6 +139,22 @@ class Screen:
         return bytes(c for p in self.pixels(rect) for c in p)
 
 
+def shift(before, after, rect=TERRAIN, reach=300):
+    """How far the picture in rect moved to the right from one screen to the other: the offset
+    that lays most of its non-sky pixels on each other, each row a bit mask."""
+    def rows(shot):
+        width = rect[2] - rect[0]
+        masks = []
+        for y in range(rect[1], rect[3]):
+            row = shot.crop((rect[0], y, rect[2], y + 1))
+            masks.append(sum(1 << x for x in range(width) if row[3 * x:3 * x + 3] != bytes(SKY)))
+        return masks
+    a, b = rows(before), rows(after)
+    def overlap(dx):
+        return sum(((x << dx if dx >= 0 else x >> -dx) & y).bit_count() for x, y in zip(a, b))
+    return max(range(-reach, reach + 1), key=overlap)
+
+
 class Viewer:
     """The viewer on its own Xvfb, started with the pointer at home and its first frame shown."""
 
@@ -207,12 +224,29 @@ class Viewer:
         values = dict(f.split("=") for f in self.xdotool("getmouselocation", "--shell").split())
         return int(values["X"]), int(values["Y"])
 
+    def home(self):
+        """Where the viewer puts the pointer back: its window's point HOME, on the screen."""
+        return self.origin[0] + HOME[0], self.origin[1] + HOME[1]
+
     def frames(self, count=2):
         """Returns after `count` frames: each sees the pointer one pixel off and puts it back (the
         nudges alternate, so the view barely turns). Keys sent before are handled by then."""
+        x, y = self.home()
         for n in range(count):
-            self.xdotool("mousemove", HOME[0] + (1 if n % 2 else -1), HOME[1])
-            wait_until(lambda: self.running() and self.pointer() == HOME, 60, "a frame")
+            self.xdotool("mousemove", x + (1 if n % 2 else -1), y)
+            wait_until(lambda: self.running() and self.pointer() == (x, y), 60, "a frame")
+
+    def move_window(self, x, y):
+        """Moves the window, and the pointer to its new home, while the viewer is stopped: no
+        frame sees the one without the other."""
+        self.process.send_signal(signal.SIGSTOP)
+        try:
+            self.xdotool("windowmove", self.window, x, y)
+            wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")
+            self.origin = (x, y)
+            self.xdotool("mousemove", *self.home())
+        finally:
+            self.process.send_signal(signal.SIGCONT)
 
     def geometry(self):
         info = subprocess.run(["xwininfo", "-id", self.window], capture_output=True, text=True,
