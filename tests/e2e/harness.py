@@ -139,6 +139,18 @@ class Screen:
         return bytes(c for p in self.pixels(rect) for c in p)
 
 
+def settled(take, rect=TERRAIN, unlike=None, timeout=30):
+    """take()'s screen once two in a row agree in rect (and no longer agree with unlike's)."""
+    shots = [take()]
+
+    def still():
+        shots.append(take())
+        now = shots[-1].crop(rect)
+        return now == shots[-2].crop(rect) and (unlike is None or now != unlike.crop(rect))
+    wait_until(still, timeout, "a still picture")
+    return shots[-1]
+
+
 def shift(before, after, rect=TERRAIN, reach=300):
     """How far the picture in rect moved to the right from one screen to the other: the offset
     that lays most of its non-sky pixels on each other, each row a bit mask."""

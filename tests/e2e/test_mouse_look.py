@@ -1,21 +1,8 @@
 """Mouse look wherever the window is: the pointer is read and put back in the window's frame."""
 import unittest
 
-from harness import TERRAIN, Viewer, shift, wait_until
+from harness import Viewer, settled, shift, wait_until
 from test_viewer import drawn
-
-
-def settled(viewer, unlike=None):
-    """The screen once two shots in a row agree on the terrain (and it is no longer unlike's)."""
-    shots = [viewer.screen()]
-
-    def still():
-        shots.append(viewer.screen())
-        terrain = shots[-1].crop(TERRAIN)
-        return terrain == shots[-2].crop(TERRAIN) and (
-            unlike is None or terrain != unlike.crop(TERRAIN))
-    wait_until(still, 30, "a still picture")
-    return shots[-1]
 
 
 def look(viewer, before, dx):
@@ -23,7 +10,7 @@ def look(viewer, before, dx):
     x, y = viewer.home()
     viewer.xdotool("mousemove", x + dx, y)
     wait_until(lambda: viewer.running() and viewer.pointer() == (x, y), 10, "the pointer home")
-    return settled(viewer, before)
+    return settled(viewer.screen, unlike=before)
 
 
 class MouseLook(unittest.TestCase):
@@ -39,7 +26,7 @@ class MouseLook(unittest.TestCase):
 
             viewer.move_window(200, 150)
             viewer.frames()
-            moved = settled(viewer)
+            moved = settled(viewer.screen)
             self.assertEqual(shift(turned, moved), 0)  # the new place alone turns nothing
             self.assertEqual(shift(moved, look(viewer, moved, 10)), at_top_left)
             self.assertEqual(viewer.pointer(), (600, 450))
