@@ -155,12 +155,8 @@ def shift(before, after, rect=TERRAIN, reach=300):
     """How far the picture in rect moved to the right from one screen to the other: the offset
     that lays most of its non-sky pixels on each other, each row a bit mask."""
     def rows(shot):
-        width = rect[2] - rect[0]
-        masks = []
-        for y in range(rect[1], rect[3]):
-            row = shot.crop((rect[0], y, rect[2], y + 1))
-            masks.append(sum(1 << x for x in range(width) if row[3 * x:3 * x + 3] != bytes(SKY)))
-        return masks
+        return [sum(1 << x for x, p in enumerate(shot.pixels((rect[0], y, rect[2], y + 1)))
+                    if p != SKY) for y in range(rect[1], rect[3])]
     a, b = rows(before), rows(after)
     def overlap(dx):
         return sum(((x << dx if dx >= 0 else x >> -dx) & y).bit_count() for x, y in zip(a, b))
@@ -252,13 +248,11 @@ class Viewer:
         """Moves the window, and the pointer to its new home, while the viewer is stopped: no
         frame sees the one without the other."""
         self.process.send_signal(signal.SIGSTOP)
-        try:
-            self.xdotool("windowmove", self.window, x, y)
-            wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")
-            self.origin = (x, y)
-            self.xdotool("mousemove", *self.home())
-        finally:
-            self.process.send_signal(signal.SIGCONT)
+        self.xdotool("windowmove", self.window, x, y)
+        wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")
+        self.origin = (x, y)
+        self.xdotool("mousemove", *self.home())
+        self.process.send_signal(signal.SIGCONT)
 
     def geometry(self):
         info = subprocess.run(["xwininfo", "-id", self.window], capture_output=True, text=True,
