@@ -152,8 +152,8 @@ def settled(take, rect=TERRAIN, unlike=None, timeout=30):
 
 
 def shift(before, after, rect=TERRAIN, reach=300):
-    """How far the picture in rect moved to the right from one screen to the other: the offset
-    that lays most of its non-sky pixels on each other, each row a bit mask."""
+    """How far right the picture in rect moved: the offset laying most non-sky pixels on each
+    other (rows as bit masks)."""
     def rows(shot):
         return [sum(1 << x for x, p in enumerate(shot.pixels((rect[0], y, rect[2], y + 1)))
                     if p != SKY) for y in range(rect[1], rect[3])]
@@ -232,8 +232,7 @@ class Viewer:
         values = dict(f.split("=") for f in self.xdotool("getmouselocation", "--shell").split())
         return int(values["X"]), int(values["Y"])
 
-    def home(self):
-        """Where the viewer puts the pointer back: its window's point HOME, on the screen."""
+    def home(self):  # where the viewer puts the pointer back: its window's HOME, on the screen
         return self.origin[0] + HOME[0], self.origin[1] + HOME[1]
 
     def frames(self, count=2):
@@ -245,8 +244,7 @@ class Viewer:
             wait_until(lambda: self.running() and self.pointer() == (x, y), 60, "a frame")
 
     def move_window(self, x, y):
-        """Moves the window, and the pointer to its new home, while the viewer is stopped: no
-        frame sees the one without the other."""
+        """Moves the window and the pointer home with it, the viewer stopped meanwhile."""
         self.process.send_signal(signal.SIGSTOP)
         self.xdotool("windowmove", self.window, x, y)
         wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")

@@ -26,17 +26,16 @@ static const struct wl_registry_listener listener = {announce, withdraw};
 
 int main(void) {
     struct wl_display* display = wl_display_connect(NULL);
-    if (display == NULL) {
-        return 1;
+    if (display != NULL) {
+        wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
+        wl_display_roundtrip(display);
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
-    if (wl_display_roundtrip(display) < 0 || manager == NULL) {
+    if (manager == NULL) {
         return 1;
     }
     struct zwlr_virtual_pointer_v1* pointer =
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, NULL);
-    int dx = 0;
-    int dy = 0;
+    int dx = 0, dy = 0;
     for (int status = wl_display_roundtrip(display); status >= 0;
          status = wl_display_roundtrip(display)) {
         puts("ok");
