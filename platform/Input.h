@@ -4,7 +4,8 @@
 class Input {
 public:
     virtual ~Input() = default;
-    // Cursor position in screen pixels (x right, y down); false when it cannot be read.
+    // Cursor position in pixels (x right, y down); false when it cannot be read. Windows gives
+    // the screen's frame; X11 the drawing window's, which is the screen's at its top-left.
     virtual bool readCursor(int& x, int& y) = 0;
     virtual void moveCursor(int x, int y) = 0;
     // Whether the key with this Windows virtual-key code is held down.

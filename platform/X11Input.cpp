@@ -1,5 +1,6 @@
 #include "platform/X11Input.h"
 
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -35,10 +36,19 @@ bool X11Input::connect() {
     if (connectFailed) {
         return false;
     }
-    display = XOpenDisplay(nullptr);
+    // The drawing window's own server: freeglut's -display may name another one than DISPLAY,
+    // and the window is only known there.
+    Display* glDisplay = glXGetCurrentDisplay();
+    display = XOpenDisplay(glDisplay != nullptr ? DisplayString(glDisplay) : nullptr);
     if (display == nullptr) {
         connectFailed = true;
         return false;
+    }
+    // Window ids hold across connections; without a current context (no window) the screen is
+    // the frame.
+    frame = glDisplay != nullptr ? glXGetCurrentDrawable() : None;
+    if (frame == None) {
+        frame = DefaultRootWindow(display);
     }
     for (const KeyBinding& binding : keyBindings) {
         keycodes[binding.virtualKey] = XKeysymToKeycode(display, binding.keysym);
@@ -56,22 +66,22 @@ bool X11Input::readCursor(int& x, int& y) {
         return false;
     }
     readKeymap();
-    Window root = DefaultRootWindow(display);
+    // Relative to the window, in the same one round trip: the window's placement is read afresh
+    // each frame, since the user or the compositor may move it at any time.
     Window rootReturn = 0;
     Window childReturn = 0;
-    int winX = 0;
-    int winY = 0;
+    int rootX = 0;
+    int rootY = 0;
     unsigned int mask = 0;
-    return XQueryPointer(display, root, &rootReturn, &childReturn, &x, &y, &winX, &winY, &mask) ==
-           True;
+    return XQueryPointer(display, frame, &rootReturn, &childReturn, &rootX, &rootY, &x, &y,
+                         &mask) == True;
 }
 
 void X11Input::moveCursor(int x, int y) {
     if (!connect()) {
         return;
     }
-    Window root = DefaultRootWindow(display);
-    XWarpPointer(display, None, root, 0, 0, 0, 0, x, y);
+    XWarpPointer(display, None, frame, 0, 0, 0, 0, x, y);
     XFlush(display);
 }
 

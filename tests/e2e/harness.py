@@ -7,6 +7,7 @@ or a command list (["wine", "kelmora.exe"]). Screens are read relative to the vi
 """
 import ctypes
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -138,6 +139,30 @@ class Screen:
         return bytes(c for p in self.pixels(rect) for c in p)
 
 
+def settled(take, rect=TERRAIN, unlike=None, timeout=30):
+    """take()'s screen once two in a row agree in rect (and no longer agree with unlike's)."""
+    shots = [take()]
+
+    def still():
+        shots.append(take())
+        now = shots[-1].crop(rect)
+        return now == shots[-2].crop(rect) and (unlike is None or now != unlike.crop(rect))
+    wait_until(still, timeout, "a still picture")
+    return shots[-1]
+
+
+def shift(before, after, rect=TERRAIN, reach=300):
+    """How far right the picture in rect moved: the offset laying most non-sky pixels on each
+    other (rows as bit masks)."""
+    def rows(shot):
+        return [sum(1 << x for x, p in enumerate(shot.pixels((rect[0], y, rect[2], y + 1)))
+                    if p != SKY) for y in range(rect[1], rect[3])]
+    a, b = rows(before), rows(after)
+    def overlap(dx):
+        return sum(((x << dx if dx >= 0 else x >> -dx) & y).bit_count() for x, y in zip(a, b))
+    return max(range(-reach, reach + 1), key=overlap)
+
+
 class Viewer:
     """The viewer on its own Xvfb, started with the pointer at home and its first frame shown."""
 
@@ -207,12 +232,25 @@ class Viewer:
         values = dict(f.split("=") for f in self.xdotool("getmouselocation", "--shell").split())
         return int(values["X"]), int(values["Y"])
 
+    def home(self):  # where the viewer puts the pointer back: its window's HOME, on the screen
+        return self.origin[0] + HOME[0], self.origin[1] + HOME[1]
+
     def frames(self, count=2):
         """Returns after `count` frames: each sees the pointer one pixel off and puts it back (the
         nudges alternate, so the view barely turns). Keys sent before are handled by then."""
+        x, y = self.home()
         for n in range(count):
-            self.xdotool("mousemove", HOME[0] + (1 if n % 2 else -1), HOME[1])
-            wait_until(lambda: self.running() and self.pointer() == HOME, 60, "a frame")
+            self.xdotool("mousemove", x + (1 if n % 2 else -1), y)
+            wait_until(lambda: self.running() and self.pointer() == (x, y), 60, "a frame")
+
+    def move_window(self, x, y):
+        """Moves the window and the pointer home with it, the viewer stopped meanwhile."""
+        self.process.send_signal(signal.SIGSTOP)
+        self.xdotool("windowmove", self.window, x, y)
+        wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")
+        self.origin = (x, y)
+        self.xdotool("mousemove", *self.home())
+        self.process.send_signal(signal.SIGCONT)
 
     def geometry(self):
         info = subprocess.run(["xwininfo", "-id", self.window], capture_output=True, text=True,

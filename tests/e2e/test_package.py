@@ -54,6 +54,7 @@ class UnpackedPackage(unittest.TestCase):
             # The launcher hands its arguments on: freeglut's -display names the only display.
             with Viewer(cwd=folder, program=launcher, display_option=True) as viewer:
                 self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
+                viewer.frames()  # the cursor is read and put back on that display too
                 self.assertEqual(viewer.quit(), 0)
             self.assertEqual(viewer.stdout.splitlines(),
                              ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."])

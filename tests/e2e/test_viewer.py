@@ -1,8 +1,10 @@
-"""The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc."""
+"""The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc; mouse
+look wherever the window is."""
 import hashlib
 import unittest
 
-from harness import HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, visible_cursor_pixels
+from harness import (HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, settled, shift,
+                     visible_cursor_pixels, wait_until)
 
 CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
 
@@ -95,6 +97,29 @@ class Viewing(unittest.TestCase):
 
             self.assertEqual(viewer.quit(), 0)
             self.assertEqual(viewer.console(), CONSOLE)
+
+    def test_ten_pixels_turn_the_view_alike_at_the_top_left_and_away_from_it(self):
+        def look(before, dx):
+            """The screen once a move dx pixels right of home has turned the view."""
+            x, y = viewer.home()
+            viewer.xdotool("mousemove", x + dx, y)
+            wait_until(lambda: viewer.running() and viewer.pointer() == (x, y), 10, "home")
+            return settled(viewer.screen, unlike=before)
+
+        with Viewer(fixed_time=1500000000) as viewer:
+            # The 16 grid's far blocks as lines, V held: quick frames, and a picture to follow.
+            viewer.key("5")
+            viewer.xdotool("keydown", "v")
+            start = viewer.wait_screen(lambda s: drawn(s) > 5000, 30, "lines with V held")
+            turned = look(start, 10)
+            at_top_left = shift(start, turned)
+            self.assertIn(at_top_left, range(-14, -7))  # right: the terrain moves left
+
+            viewer.move_window(200, 150)
+            moved = settled(viewer.screen)  # no nudges: their turns need not cancel to a pixel
+            self.assertEqual(shift(turned, moved), 0)  # the new place alone turns nothing
+            self.assertEqual(shift(moved, look(moved, 10)), at_top_left)  # and home at 600, 450
+            self.assertEqual(viewer.quit(), 0)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,161 @@
+"""Mouse look in a Wayland session: the viewer through Xwayland in sway (headless), tiled beside
+another window, moved by a mouse that comes through the compositor as a real one does. Without
+sway, Xwayland, grim or the virtual pointer it is skipped (status 77) with the reason.
+"""
+import math
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+from harness import (HOME, ROOT, SCALE, SKY, TERRAIN, TITLE, Screen, check_sanitizers,
+                     environment, settled, shift, wait_until)
+
+POINTER = os.environ.get("KELMORA_VIRTUAL_POINTER", "")
+TOOLS = ("sway", "swaymsg", "Xwayland", "grim", "xmessage", "xdotool", "setpriv")
+# sway will not run as root, and Xwayland then turns root's X clients away: all run as nobody.
+USER = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] * (os.getuid() == 0)
+CONFIG = """xwayland enable
+# Without it a seat of virtual devices alone is never granted a pointer lock.
+seat seat0 fallback true
+exec sh -c 'echo "$DISPLAY $WAYLAND_DISPLAY $SWAYSOCK" > "$XDG_RUNTIME_DIR/displays"'
+"""
+
+
+class Session:  # sway with Xwayland on a headless output, and the programs started in it
+    def __enter__(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="kelmora-wayland-"))
+        # Copies that nobody can read, wherever the checkout is (root's home is closed to it).
+        self.app = self.folder / "app"
+        shutil.copytree(os.path.join(ROOT, "data"), self.app / "data")
+        for program in (os.environ["KELMORA_VIEWER"], POINTER, os.environ["KELMORA_FIXED_TIME_LIB"]):
+            shutil.copy(program, self.app)
+        if USER:
+            for path in [self.folder, *self.folder.rglob("*")]:
+                shutil.chown(path, "nobody", "nogroup")
+        (self.folder / "config").write_text(CONFIG)
+        self.processes = []
+        self.env = {"PATH": os.environ["PATH"], "HOME": self.folder, "XDG_RUNTIME_DIR": self.folder}
+        log, displays = self.folder / "log", self.folder / "displays"
+        with open(log, "w") as out:
+            sway = self.start(["sway", "-c", self.folder / "config"], stdout=out, stderr=out,
+                              env=dict(self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                                       WLR_LIBINPUT_NO_DEVICES="1"))
+        wait_until(lambda: sway.poll() is not None or displays.is_file(), 30, "sway")
+        if sway.poll() is not None:
+            raise unittest.SkipTest("sway could not start here: " + log.read_text()[-300:])
+        wait_until(lambda: displays.read_text().endswith("\n"), 10, "sway's displays")
+        self.display, wayland, self.socket = displays.read_text().split()
+        self.env.update(DISPLAY=self.display, WAYLAND_DISPLAY=wayland)
+        return self
+
+    def __exit__(self, *exc):
+        for process in reversed(self.processes):
+            process.kill()
+            process.communicate()  # closes its pipes too
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def start(self, command, env=None, **streams):
+        self.processes.append(subprocess.Popen(USER + command, env=env or self.env, cwd=self.app,
+                                               **streams))
+        return self.processes[-1]
+
+    def copy(self, path):
+        return str(self.app / os.path.basename(path))
+
+    def run(self, *command):
+        return subprocess.run(USER + list(map(str, command)), env=self.env, cwd=self.folder,
+                              capture_output=True).stdout
+
+    def swaymsg(self, *command):
+        self.run("swaymsg", "-s", self.socket, *command)
+
+    def xdotool(self, command, *args):
+        """The numbers xdotool gives with --shell, in their order (x, y[, width, height])."""
+        lines = self.run("xdotool", command, "--shell", *args).decode().split()
+        return [int(value) for key, value in (line.split("=") for line in lines)
+                if key in ("X", "Y", "WIDTH", "HEIGHT")]
+
+    def geometry(self, *search):
+        window = wait_until(lambda: self.run("xdotool", "search", *search).split(), 30, search)
+        return self.xdotool("getwindowgeometry", window[0].decode())
+
+
+class TiledBesideAnotherWindow(unittest.TestCase):
+    def test_ten_pixels_turn_the_view_by_a_hundredth_of_a_radian(self):
+        with Session() as session, tempfile.TemporaryFile("w+") as errors:
+            mouse = session.start([session.copy(POINTER)], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, text=True)
+            self.assertEqual(mouse.stdout.readline(), "ok\n")
+
+            def move(dx, dy=0):
+                print(dx, dy, file=mouse.stdin, flush=True)
+                self.assertEqual(mouse.stdout.readline(), "ok\n")
+
+            session.start(["xmessage", "the other window"])
+            session.geometry("--classname", "xmessage")
+            # The cursor waits where the viewer's home will be, found with a stand-in window.
+            session.start(["xmessage", "-name", "stand-in", "the viewer's place"])
+            left, top = session.geometry("--classname", "stand-in")[:2]
+            session.swaymsg("seat", "seat0", "cursor", "set", left + HOME[0], top + HOME[1])
+            session.processes[-1].kill()
+            viewer = session.start([session.copy(os.environ["KELMORA_VIEWER"])], stderr=errors,
+                                   env=environment(session.display, 1500000000, dict(
+                                       session.env, LD_PRELOAD=session.copy(
+                                           os.environ["KELMORA_FIXED_TIME_LIB"]))))
+            wait_until(lambda: session.geometry("--name", TITLE)[0] > 0, 30, "the window tiled")
+            left, top, width, height = session.geometry("--name", TITLE)
+            # Keys reach the focused window (xdotool's go through Xwayland, not sway).
+            focus = f"[title=\"{TITLE}\"] focus"
+            session.swaymsg(focus)
+            home = [left + HOME[0], top + HOME[1]]
+            wait_until(lambda: viewer.poll() is None and session.xdotool("getmouselocation")
+                       == home, 30, home)
+            terrain = (0, TERRAIN[1], width, height)
+
+            def screen():
+                return Screen(session.run("grim", "-t", "ppm", "-"), (left, top))
+
+            def grid_in_view():
+                return any(sum(p != SKY for p in screen().pixels(terrain)) > 2000
+                           for _ in range(6 * SCALE))
+
+            session.run("xdotool", "key", "5", "keydown", "v")
+            # A frame drawn before sway placed the window saw the cursor that far from home, and
+            # turned the view: the same move back undoes it.
+            undone = not grid_in_view()
+            if undone:
+                move(-left, -top)
+                session.swaymsg(focus)  # the move may have crossed into the other window
+                self.assertTrue(grid_in_view(), "the 16 grid out of view")
+            shot = settled(screen, terrain)
+            # 0.01 radian is about half the window's height over tan 22.5° hundredths of it in
+            # pixels; pitch and perspective give or take 3.
+            expected = -0.01 * height / 2 / math.tan(math.radians(22.5))
+            turns = []
+            for _ in range(3):
+                move(10)
+                turns.append(shift(shot, settled(screen, terrain, shot), terrain))
+                shot = settled(screen, terrain)
+                self.assertEqual(session.xdotool("getmouselocation"), home)
+            print(f"window at {left},{top}, {width}x{height}, early turn undone: {undone}; 10 px "
+                  f"turned the view by {turns} px (about {expected:.1f})", file=sys.stderr)
+            self.assertTrue(all(abs(turn - expected) <= 3 for turn in turns), turns)
+
+            session.run("xdotool", "keyup", "v", "key", "Escape")
+            self.assertEqual(viewer.wait(30 * SCALE), 0)
+            errors.seek(0)
+            check_sanitizers(errors.read())
+
+
+if __name__ == "__main__":
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None] + [
+        "the virtual pointer (wayland-client and wayland-scanner when configured)"] * (
+        not os.path.isfile(POINTER))
+    if missing:
+        sys.exit(print("Skipped: missing " + ", ".join(missing)) or 77)
+    result = unittest.main(exit=False).result
+    sys.exit(77 if result.skipped else 0 if result.wasSuccessful() else 1)
