@@ -39,6 +39,10 @@ phase() { echo "== debian $suite: $1 ($((SECONDS - phase_start)) s so far)"; }
 base=$cache/debian-$suite-minbase.tgz
 archives=$cache/apt-$suite
 mkdir -p "$cache" "$archives/partial"
+# git clones the tree into the root; a bare machine may lack it.
+command -v git >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq git >/dev/null 2>&1 ||
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq git >/dev/null; } ||
+    { echo "test-in-debian $suite: git cannot be installed"; exit 1; }
 if [[ ! -f $base ]]; then
     command -v debootstrap >/dev/null ||
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null 2>&1 ||
