@@ -1,10 +1,6 @@
-"""The end-to-end tests' one helper: a private Xvfb, the real viewer on it, xdotool, screenshots.
-
-CTest sets KELMORA_VIEWER (the program), KELMORA_ROOT (the folder holding data/),
-KELMORA_FIXED_TIME_LIB (a preload whose time() answers KELMORA_FIXED_TIME) and KELMORA_SANITIZED
-("ON" for the AddressSanitizer build, where every wait is six times longer). A program is a path,
-or a command list (["wine", "kelmora.exe"]). Screens are read relative to the viewer's window.
-"""
+"""A private Xvfb, the real viewer on it, xdotool, screenshots read relative to its window.
+KELMORA_SANITIZED=ON (the AddressSanitizer build) makes every wait six times longer."""
+import contextlib
 import ctypes
 import os
 import signal
@@ -17,6 +13,7 @@ TITLE = "OpenGL Kelmora Demo"
 HOME = (400, 300)  # where the viewer puts the pointer back
 SKY = tuple(round(c * 255) for c in (0.1, 0.57, 0.8))
 WHITE = (255, 255, 255)
+CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
 # The overlay's three text lines (baselines 25, 45, 65) and the terrain below them.
 LINES = [(0, base - 15, 1024, base + 5) for base in (25, 45, 65)]
 TERRAIN = (0, 80, 1024, 768)
@@ -79,39 +76,31 @@ def command(program):
     return list(program) if isinstance(program, (list, tuple)) else [program]
 
 
-def run(args=(), env=None, cwd=ROOT, display=True, program=None):
+def run(args=(), env=None, cwd=ROOT, display=True, program=None, fixed_time=None):
     """Runs a program (the viewer) to its end; returns (status, stdout, stderr)."""
-    def go(display_name):
-        done = subprocess.run([*command(program), *args], cwd=cwd,
-                              env=environment(display_name, extra=env), capture_output=True,
-                              text=True, timeout=60 * SCALE)
-        check_sanitizers(done.stderr)
-        return done.returncode, done.stdout, done.stderr
-    if not display:
-        return go(None)
-    with XServer() as server:
-        return go(server.display)
+    with XServer() if display else contextlib.nullcontext() as server:
+        done = subprocess.run([*command(program), *args], cwd=cwd, capture_output=True, text=True,
+                              env=environment(server and server.display, fixed_time, env),
+                              timeout=60 * SCALE)
+    check_sanitizers(done.stderr)
+    return done.returncode, done.stdout, done.stderr
 
 
-class CursorImage(ctypes.Structure):
+class CursorImage(ctypes.Structure):  # XFixesCursorImage up to the fields read
     _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
                 ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
-                ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
-                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+                ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong))]
 
 
 def visible_cursor_pixels(display):
-    """Opaque pixels of the cursor the server shows now (screenshots leave the cursor out)."""
+    # Screenshots leave the cursor out.
     x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
     x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
     xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    connection = x11.XOpenDisplay(display.encode())
-    image = xfixes.XFixesGetCursorImage(connection).contents
-    opaque = sum(image.pixels[n] >> 24 != 0 for n in range(image.width * image.height))
-    x11.XCloseDisplay(connection)
-    return opaque
+    # The connection is left open: it ends with the test's X server.
+    image = xfixes.XFixesGetCursorImage(x11.XOpenDisplay(display.encode())).contents
+    return sum(image.pixels[n] >> 24 != 0 for n in range(image.width * image.height))
 
 
 class Screen:
@@ -140,7 +129,7 @@ class Screen:
 
 
 def settled(take, rect=TERRAIN, unlike=None, timeout=30):
-    """take()'s screen once two in a row agree in rect (and no longer agree with unlike's)."""
+    """take()'s screen once two in a row agree in rect (and differ from unlike's)."""
     shots = [take()]
 
     def still():
@@ -152,8 +141,7 @@ def settled(take, rect=TERRAIN, unlike=None, timeout=30):
 
 
 def shift(before, after, rect=TERRAIN, reach=300):
-    """How far right the picture in rect moved: the offset laying most non-sky pixels on each
-    other (rows as bit masks)."""
+    """How far right the picture in rect moved: the offset overlaying most non-sky pixels."""
     def rows(shot):
         return [sum(1 << x for x, p in enumerate(shot.pixels((rect[0], y, rect[2], y + 1)))
                     if p != SKY) for y in range(rect[1], rect[3])]
@@ -164,20 +152,17 @@ def shift(before, after, rect=TERRAIN, reach=300):
 
 
 class Viewer:
-    """The viewer on its own Xvfb, started with the pointer at home and its first frame shown."""
+    """The viewer on its own Xvfb, started with the pointer at home and its first frame shown;
+    display_option names the display with freeglut's -display instead of DISPLAY."""
 
     def __init__(self, cwd=ROOT, fixed_time=None, env=None, program=None, display_option=False):
-        """display_option: the display is named by freeglut's -display, not by DISPLAY."""
         self.cwd, self.fixed_time, self.env = cwd, fixed_time, env
-        self.display_option = display_option
-        self.command = command(program)
-        self.origin = (0, 0)
+        self.display_option, self.command, self.origin = display_option, command(program), (0, 0)
 
     def __enter__(self):
         self.server = XServer().__enter__()
         self.xdotool("mousemove", *HOME)
-        self.output = tempfile.TemporaryFile("w+")
-        self.errors = tempfile.TemporaryFile("w+")
+        self.output, self.errors = tempfile.TemporaryFile("w+"), tempfile.TemporaryFile("w+")
         self.process = subprocess.Popen(
             self.command + (["-display", self.server.display] if self.display_option else []),
             cwd=self.cwd, stdout=self.output, stderr=self.errors,
@@ -220,31 +205,33 @@ class Viewer:
                                  + self.read(self.errors))
         return True
 
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+    def x(self, *args, text=True):  # a client of the viewer's display; its output
+        return subprocess.run(list(map(str, args)), capture_output=True, text=text,
                               env=dict(os.environ, DISPLAY=self.server.display)).stdout
 
+    def xdotool(self, *args):
+        return self.x("xdotool", *args)
+
     def key(self, *names):
-        for name in names:
-            self.xdotool("key", name)
+        self.xdotool("key", *names)
 
     def pointer(self):
         values = dict(f.split("=") for f in self.xdotool("getmouselocation", "--shell").split())
         return int(values["X"]), int(values["Y"])
 
-    def home(self):  # where the viewer puts the pointer back: its window's HOME, on the screen
+    def home(self):  # the window's HOME, on the screen
         return self.origin[0] + HOME[0], self.origin[1] + HOME[1]
 
     def frames(self, count=2):
-        """Returns after `count` frames: each sees the pointer one pixel off and puts it back (the
-        nudges alternate, so the view barely turns). Keys sent before are handled by then."""
+        """Returns after `count` frames, each putting back a pointer nudged one pixel (alternately
+        left and right, so the view barely turns); keys sent before are handled by then."""
         x, y = self.home()
         for n in range(count):
             self.xdotool("mousemove", x + (1 if n % 2 else -1), y)
             wait_until(lambda: self.running() and self.pointer() == (x, y), 60, "a frame")
 
     def move_window(self, x, y):
-        """Moves the window and the pointer home with it, the viewer stopped meanwhile."""
+        # The viewer is stopped meanwhile: it must see the pointer only at the new home.
         self.process.send_signal(signal.SIGSTOP)
         self.xdotool("windowmove", self.window, x, y)
         wait_until(lambda: self.geometry()[:2] == (x, y), 10, "the window moved")
@@ -253,16 +240,13 @@ class Viewer:
         self.process.send_signal(signal.SIGCONT)
 
     def geometry(self):
-        info = subprocess.run(["xwininfo", "-id", self.window], capture_output=True, text=True,
-                              env=dict(os.environ, DISPLAY=self.server.display)).stdout
-        values = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+        values = dict(line.strip().split(": ", 1) for line in
+                      self.x("xwininfo", "-id", self.window).splitlines() if ": " in line)
         return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
                                               "Width", "Height"))
 
     def screen(self):
-        return Screen(subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                                     capture_output=True, check=True,
-                                     env=dict(os.environ, DISPLAY=self.server.display)).stdout,
+        return Screen(self.x("import", "-window", "root", "-depth", "8", "ppm:-", text=False),
                       self.origin)
 
     def wait_screen(self, predicate, timeout=30, what="the expected picture"):
@@ -273,7 +257,4 @@ class Viewer:
 
     def quit(self):
         self.key("Escape")
-        try:
-            return self.process.wait(timeout=30 * SCALE)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("Esc did not end the viewer")
+        return self.process.wait(timeout=30 * SCALE)  # TimeoutExpired: Esc did not end it

@@ -1,22 +1,14 @@
-"""The arm64 build run under qemu-user on this machine's Xvfb, with Mesa's arm64 llvmpipe: the
-unit tests (the camera's recorded floats and the four-wide cube test against the scalar one
-among them), then the viewer's console, window, V held, a regeneration and Esc, and the texture
-tool.
-
-KELMORA_ARM64_BUILD names the cross build's folder (tools/build-arm64.sh makes it); where that
-script skipped the stage, or the programs are missing, the test is skipped (status 77) with the
-reason.
-"""
+"""The arm64 build (tools/build-arm64.sh) under qemu-user on Xvfb: unit tests, a short session,
+the texture tool; skipped (77), with the reason, where that script skipped or made nothing."""
 import os
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 import harness
-from harness import Viewer, run
-from test_viewer import CONSOLE, SIZE, drawn, text
+from harness import CONSOLE, Viewer
+from test_viewer import short_session, texture_tool
 
 BUILD = os.environ.get("KELMORA_ARM64_BUILD", "")
 PROGRAMS = {name: os.path.join(BUILD, *path) for name, path in (
@@ -28,12 +20,6 @@ harness.SCALE = 6
 
 
 class UnderQemu(unittest.TestCase):
-    def setUp(self):
-        self.started = time.monotonic()
-
-    def tearDown(self):
-        print(f"{self.id()}: {time.monotonic() - self.started:.0f} s", file=sys.stderr)
-
     def test_unit_tests(self):
         done = subprocess.run(EMULATOR + [PROGRAMS["tests"]], cwd=os.path.dirname(PROGRAMS["tests"]),
                               capture_output=True, text=True, timeout=600)
@@ -42,27 +28,10 @@ class UnderQemu(unittest.TestCase):
 
     def test_the_viewer_and_the_texture_tool(self):
         with Viewer(program=EMULATOR + [PROGRAMS["viewer"]]) as viewer:
-            self.assertEqual(viewer.geometry(), (0, 0, 1024, 768))
-            self.assertEqual(viewer.console(), CONSOLE)
-            viewer.xdotool("keydown", "v")
-            viewer.wait_screen(lambda s: drawn(s) > 5000, 30, "lines with V held")
-            viewer.xdotool("keyup", "v")
-            viewer.wait_screen(lambda s: drawn(s) == 0, 30, "the lines gone with V up")
-            viewer.key("6")
-            viewer.wait_screen(lambda s: text(s, 2)[0] == SIZE[4], 30, "size 4")
-            self.assertEqual(viewer.quit(), 0)
+            short_session(self, viewer, "6", 4, 30)
         self.assertEqual(viewer.stdout, "\n".join(CONSOLE) + "\n")
-
-        # Run from a folder beside data/, the tool writes data/terrainTex.bmp.
         with tempfile.TemporaryDirectory() as folder:
-            os.mkdir(os.path.join(folder, "data"))
-            os.mkdir(os.path.join(folder, "work"))
-            status, out, _ = run(["5"], program=EMULATOR + [PROGRAMS["tool"]],
-                                 cwd=os.path.join(folder, "work"), display=False)
-            self.assertEqual((status, out), (0, "../data/terrainTex.bmp\n"))
-            with open(os.path.join(folder, "data", "terrainTex.bmp"), "rb") as picture:
-                bmp = picture.read()
-            self.assertEqual((bmp[:2], len(bmp)), (b"BM", 54 + 5 * 16))
+            texture_tool(self, EMULATOR + [PROGRAMS["tool"]], folder)
 
 
 if __name__ == "__main__":

@@ -3,10 +3,9 @@ import os
 import shutil
 import tempfile
 import unittest
+from pathlib import Path
 
-from harness import ROOT, SKY, TERRAIN, Viewer, run
-
-LOADED = ["Phong shader loaded.", "Def shader loaded."]
+from harness import CONSOLE, ROOT, SKY, TERRAIN, Viewer, run
 
 
 def unreadable(name):
@@ -24,7 +23,7 @@ class Platform(unittest.TestCase):
 
 class ShaderFiles(unittest.TestCase):
     def viewer_with(self, name, spoil):
-        """Console lines of a viewer whose data/<name> is spoiled, after it drew lines with V."""
+        """Console lines of a viewer, drawing lines with V, whose data/<name> is spoiled."""
         with tempfile.TemporaryDirectory() as folder:
             shutil.copytree(os.path.join(ROOT, "data"), os.path.join(folder, "data"))
             path = os.path.join(folder, "data", name)
@@ -43,9 +42,8 @@ class ShaderFiles(unittest.TestCase):
         for name, spoil in cases:
             with self.subTest(name):
                 lines = self.viewer_with(name, spoil)
-                expected = ["OpenGL 2.0 supported"] + LOADED
-                expected.insert(1 if name.startswith("Phong") else 2, unreadable(name))
-                self.assertEqual(lines, expected)
+                at = 1 if name.startswith("Phong") else 2
+                self.assertEqual(lines, CONSOLE[:at] + [unreadable(name)] + CONSOLE[at:])
 
     def test_a_source_that_does_not_compile_prints_its_logs(self):
         def broken(path):
@@ -55,28 +53,23 @@ class ShaderFiles(unittest.TestCase):
         # shader's log is empty and prints nothing.
         self.assertEqual(self.viewer_with("PhongVert.c", broken), [
             "OpenGL 2.0 supported", "0:2(29): error: syntax error, unexpected ';'", "",
-            "error: linking with uncompiled/unspecialized shader"] + LOADED)
+            "error: linking with uncompiled/unspecialized shader"] + CONSOLE[1:])
 
 
 class TextureTool(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.mkdtemp()
-        self.work = os.path.join(self.folder, "work")
-        os.makedirs(os.path.join(self.folder, "data"))
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        self.work = os.path.join(folder, "work")
+        self.bmp = os.path.join(folder, "data", "terrainTex.bmp")
         os.makedirs(self.work)
-        self.bmp = os.path.join(self.folder, "data", "terrainTex.bmp")
-
-    def tearDown(self):
-        shutil.rmtree(self.folder)
+        os.makedirs(os.path.dirname(self.bmp))
 
     def tool(self, *args):
         return run(args, cwd=self.work, display=False, program=os.environ["KELMORA_TEXTURE_TOOL"],
-                   env={"LD_PRELOAD": os.environ["KELMORA_FIXED_TIME_LIB"],
-                        "KELMORA_FIXED_TIME": "1500000000"})
+                   fixed_time=1500000000)
 
     def picture(self):
-        with open(self.bmp, "rb") as source:
-            data = source.read()
+        data = Path(self.bmp).read_bytes()
         return int.from_bytes(data[18:22], "little"), int.from_bytes(data[22:26], "little"), data
 
     def test_writes_the_terrain_picture(self):

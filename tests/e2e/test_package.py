@@ -1,6 +1,4 @@
-"""The Debian package: built by cpack, clean for lintian, AppStream and the desktop-entry checks;
-unpacked into a temporary root, its launcher starts the viewer from an unrelated working folder with
-its arguments, answers --help and --version, and says so when the shader folder is missing."""
+"""The Debian package: clean for lintian and the metadata checks; its launcher runs anywhere."""
 import glob
 import gzip
 import os
@@ -9,11 +7,10 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import SANITIZED, TITLE, Viewer
+from harness import CONSOLE, SANITIZED, TITLE, Viewer
 
 
 def checked(test, *command, cwd=None):
-    """Runs a command; a failure shows the command's own output."""
     done = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
     test.assertEqual(done.returncode, 0, f"{' '.join(command)}:\n{done.stdout}{done.stderr}")
     return done.stdout
@@ -56,8 +53,7 @@ class UnpackedPackage(unittest.TestCase):
                 self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
                 viewer.frames()  # the cursor is read and put back on that display too
                 self.assertEqual(viewer.quit(), 0)
-            self.assertEqual(viewer.stdout.splitlines(),
-                             ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."])
+            self.assertEqual(viewer.stdout.splitlines(), CONSOLE)
 
             bare = os.path.join(folder, "bare", "bin")
             os.makedirs(bare)

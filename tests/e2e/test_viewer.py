@@ -1,22 +1,20 @@
-"""The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc; mouse
-look wherever the window is."""
+"""The viewer as a user meets it: window, console, overlay, keys, mouse, window sizes, Esc."""
 import hashlib
+import os
 import unittest
+from pathlib import Path
 
-from harness import (HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, settled, shift,
-                     visible_cursor_pixels, wait_until)
-
-CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
+from harness import (CONSOLE, HOME, LINES, SKY, TERRAIN, TITLE, WHITE, Viewer, run, settled,
+                     shift, visible_cursor_pixels, wait_until)
 
 
-def drawn(shot):
-    """Pixels of the terrain part that are not sky."""
+def drawn(shot):  # terrain pixels that are not sky
     return (TERRAIN[2] - TERRAIN[0]) * (TERRAIN[3] - TERRAIN[1]) - shot.count(SKY, TERRAIN, 0)
 
 
 def text(shot, line, left=0, right=400):
-    """Where the white text of an overlay line is, as a short digest; glyphs are bitmaps, so
-    the same text always sets the same pixels."""
+    """A digest of an overlay line's white pixels (bitmap glyphs: the same text, the same
+    pixels), and their leftmost and rightmost x."""
     white = [(x, y) for y in range(*LINES[line][1::2]) for x in range(left, right)
              if shot.pixel(x, y) == WHITE]
     xs = [x for x, _ in white]
@@ -28,6 +26,36 @@ FPS_LABEL = "34f1483bf041"
 GLSL = "da5cefad04e2"
 FIXED = "00e92ea0fdbd"
 SIZE = {32: "368b0dd98e61", 4: "c75af6a711f2", 128: "db708f4b68f1"}
+
+
+def short_session(test, viewer, key, size, timeout):
+    """What a cross build's viewer must do: window, console, V, the pointer kept home, a key's
+    grid size, Esc."""
+    test.assertEqual((viewer.geometry()[2:], viewer.console()), ((1024, 768), CONSOLE))
+    viewer.xdotool("windowfocus", viewer.window)
+    viewer.xdotool("keydown", "v")
+    viewer.wait_screen(lambda s: drawn(s) > 5000, timeout, "lines with V held")
+    viewer.xdotool("keyup", "v")
+    viewer.wait_screen(lambda s: drawn(s) == 0, timeout, "the lines gone with V up")
+    viewer.xdotool("mousemove", 700, 500)
+    viewer.wait_screen(lambda s: viewer.pointer() == HOME, timeout, "the pointer home")
+    viewer.key(key)
+    viewer.wait_screen(lambda s: text(s, 2)[0] == SIZE[size], timeout, f"size {size}")
+    test.assertEqual(viewer.quit(), 0)
+
+
+def texture_tool(test, program, root, env=None):
+    """Run from a folder beside data/, the tool writes data/terrainTex.bmp: 5 by 5, 24 bits."""
+    for folder in ("data", "work"):
+        os.makedirs(os.path.join(root, folder), exist_ok=True)
+    status, out, _ = run(["5"], program=program, cwd=os.path.join(root, "work"), env=env,
+                         display=False)
+    test.assertEqual((status, out.replace("\r\n", "\n")), (0, "../data/terrainTex.bmp\n"))
+    bmp = Path(root, "data", "terrainTex.bmp").read_bytes()
+    size = 54 + 5 * 16  # rows padded to 4 bytes
+    test.assertEqual((bmp[:2], len(bmp), int.from_bytes(bmp[2:6], "little"), bmp[28]),
+                     (b"BM", size, size, 24))
+    test.assertEqual([int.from_bytes(bmp[at:at + 4], "little") for at in (18, 22)], [5, 5])
 
 
 class Viewing(unittest.TestCase):
@@ -44,7 +72,7 @@ class Viewing(unittest.TestCase):
             overlay = (0, 0, 340, 75)
             self.assertEqual(shot.count(SKY, overlay) + shot.count(WHITE, overlay, 0), 340 * 75)
             self.assertEqual(text(shot, 0, 0, 52)[0], FPS_LABEL)
-            # The rate's digits start at 55 (57 with the glyph's bearing); a frame takes less than 100 ms: two digits or more.
+            # The rate's digits start at 55 (57 with the bearing); a frame < 100 ms: 2+ digits.
             _, first, last = text(shot, 0, 52)
             self.assertTrue(55 <= first <= 58 and last > 70, (first, last))
             self.assertEqual(text(shot, 1)[0], GLSL)
@@ -56,7 +84,6 @@ class Viewing(unittest.TestCase):
             after = viewer.screen()
             self.assertEqual((text(after, 1)[0], text(after, 2)[0]), (GLSL, SIZE[32]))
 
-            # V held draws the far blocks as lines; the fixed-function path draws them too.
             viewer.xdotool("keydown", "v")
             lines = viewer.wait_screen(lambda s: drawn(s) > 5000, 30, "lines with V held")
             viewer.key("g")
@@ -66,7 +93,6 @@ class Viewing(unittest.TestCase):
             viewer.key("f")
             viewer.wait_screen(lambda s: text(s, 1)[0] == GLSL, 30, "GLSL again")
 
-            # W walks towards the field, A and Q move too: the lines move.
             for key in ("w", "a", "q"):
                 before = viewer.screen().crop(TERRAIN)
                 viewer.xdotool("keydown", key)
@@ -76,14 +102,12 @@ class Viewing(unittest.TestCase):
             viewer.xdotool("keyup", "v")
             viewer.wait_screen(lambda s: drawn(s) == 0, 30, "the lines gone with V up")
 
-            # Grid 4 and then 128 from the keys; at 128 the near part is drawn filled.
             viewer.key("6")
             viewer.wait_screen(lambda s: text(s, 2)[0] == SIZE[4], 30, "size 4")
             viewer.key("1")
             big = viewer.wait_screen(lambda s: drawn(s) > 100000, 60, "filled blocks at 128")
             self.assertEqual(text(big, 2)[0], SIZE[128])
 
-            # The pointer comes back to its home point, from inside the window and outside it.
             for point in ((700, 500), (1200, 900)):
                 viewer.xdotool("mousemove", *point)
                 viewer.wait_screen(lambda s: viewer.pointer() == HOME, 60, "the pointer home")
@@ -100,7 +124,6 @@ class Viewing(unittest.TestCase):
 
     def test_ten_pixels_turn_the_view_alike_at_the_top_left_and_away_from_it(self):
         def look(before, dx):
-            """The screen once a move dx pixels right of home has turned the view."""
             x, y = viewer.home()
             viewer.xdotool("mousemove", x + dx, y)
             wait_until(lambda: viewer.running() and viewer.pointer() == (x, y), 10, "home")

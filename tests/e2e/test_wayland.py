@@ -1,7 +1,5 @@
-"""Mouse look in a Wayland session: the viewer through Xwayland in sway (headless), tiled beside
-another window, moved by a mouse that comes through the compositor as a real one does. Without
-sway, Xwayland, grim or the virtual pointer it is skipped (status 77) with the reason.
-"""
+"""Mouse look through Xwayland in a headless sway, the viewer tiled beside another window, moved
+by a virtual pointer through the compositor; skipped (status 77) without the tools."""
 import math
 import os
 import shutil
@@ -15,6 +13,7 @@ from harness import (HOME, ROOT, SCALE, SKY, TERRAIN, TITLE, Screen, check_sanit
                      environment, settled, shift, wait_until)
 
 POINTER = os.environ.get("KELMORA_VIRTUAL_POINTER", "")
+PROGRAMS = ("KELMORA_VIEWER", "KELMORA_VIRTUAL_POINTER", "KELMORA_FIXED_TIME_LIB")
 TOOLS = ("sway", "swaymsg", "Xwayland", "grim", "xmessage", "xdotool", "setpriv")
 # sway will not run as root, and Xwayland then turns root's X clients away: all run as nobody.
 USER = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] * (os.getuid() == 0)
@@ -31,8 +30,8 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
         # Copies that nobody can read, wherever the checkout is (root's home is closed to it).
         self.app = self.folder / "app"
         shutil.copytree(os.path.join(ROOT, "data"), self.app / "data")
-        for program in (os.environ["KELMORA_VIEWER"], POINTER, os.environ["KELMORA_FIXED_TIME_LIB"]):
-            shutil.copy(program, self.app)
+        for name in PROGRAMS:
+            shutil.copy(os.environ[name], self.app)
         if USER:
             for path in [self.folder, *self.folder.rglob("*")]:
                 shutil.chown(path, "nobody", "nogroup")
@@ -40,10 +39,10 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
         self.processes = []
         self.env = {"PATH": os.environ["PATH"], "HOME": self.folder, "XDG_RUNTIME_DIR": self.folder}
         log, displays = self.folder / "log", self.folder / "displays"
-        with open(log, "w") as out:
-            sway = self.start(["sway", "-c", self.folder / "config"], stdout=out, stderr=out,
-                              env=dict(self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
-                                       WLR_LIBINPUT_NO_DEVICES="1"))
+        sway = self.start(["sway", "-c", self.folder / "config"], stdout=log.open("w"),
+                          stderr=subprocess.STDOUT, env=dict(
+                              self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                              WLR_LIBINPUT_NO_DEVICES="1"))
         wait_until(lambda: sway.poll() is not None or displays.is_file(), 30, "sway")
         if sway.poll() is not None:
             raise unittest.SkipTest("sway could not start here: " + log.read_text()[-300:])
@@ -63,8 +62,8 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
                                                **streams))
         return self.processes[-1]
 
-    def copy(self, path):
-        return str(self.app / os.path.basename(path))
+    def copy(self, name):  # the copy of the program os.environ[name]
+        return str(self.app / os.path.basename(os.environ[name]))
 
     def run(self, *command):
         return subprocess.run(USER + list(map(str, command)), env=self.env, cwd=self.folder,
@@ -73,11 +72,9 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
     def swaymsg(self, *command):
         self.run("swaymsg", "-s", self.socket, *command)
 
-    def xdotool(self, command, *args):
-        """The numbers xdotool gives with --shell, in their order (x, y[, width, height])."""
+    def xdotool(self, command, *args):  # x, y[, width, height]
         lines = self.run("xdotool", command, "--shell", *args).decode().split()
-        return [int(value) for key, value in (line.split("=") for line in lines)
-                if key in ("X", "Y", "WIDTH", "HEIGHT")]
+        return [int(v) for k, v in (line.split("=") for line in lines) if k in "X Y WIDTH HEIGHT"]
 
     def geometry(self, *search):
         window = wait_until(lambda: self.run("xdotool", "search", *search).split(), 30, search)
@@ -87,7 +84,7 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
 class TiledBesideAnotherWindow(unittest.TestCase):
     def test_ten_pixels_turn_the_view_by_a_hundredth_of_a_radian(self):
         with Session() as session, tempfile.TemporaryFile("w+") as errors:
-            mouse = session.start([session.copy(POINTER)], stdin=subprocess.PIPE,
+            mouse = session.start([session.copy("KELMORA_VIRTUAL_POINTER")], stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, text=True)
             self.assertEqual(mouse.stdout.readline(), "ok\n")
 
@@ -102,10 +99,9 @@ class TiledBesideAnotherWindow(unittest.TestCase):
             left, top = session.geometry("--classname", "stand-in")[:2]
             session.swaymsg("seat", "seat0", "cursor", "set", left + HOME[0], top + HOME[1])
             session.processes[-1].kill()
-            viewer = session.start([session.copy(os.environ["KELMORA_VIEWER"])], stderr=errors,
-                                   env=environment(session.display, 1500000000, dict(
-                                       session.env, LD_PRELOAD=session.copy(
-                                           os.environ["KELMORA_FIXED_TIME_LIB"]))))
+            viewer = session.start([session.copy("KELMORA_VIEWER")], stderr=errors, env=environment(
+                session.display, 1500000000,
+                dict(session.env, LD_PRELOAD=session.copy("KELMORA_FIXED_TIME_LIB"))))
             wait_until(lambda: session.geometry("--name", TITLE)[0] > 0, 30, "the window tiled")
             left, top, width, height = session.geometry("--name", TITLE)
             # Keys reach the focused window (xdotool's go through Xwayland, not sway).
@@ -141,9 +137,8 @@ class TiledBesideAnotherWindow(unittest.TestCase):
                 turns.append(shift(shot, settled(screen, terrain, shot), terrain))
                 shot = settled(screen, terrain)
                 self.assertEqual(session.xdotool("getmouselocation"), home)
-            print(f"window at {left},{top}, {width}x{height}, early turn undone: {undone}; 10 px "
-                  f"turned the view by {turns} px (about {expected:.1f})", file=sys.stderr)
-            self.assertTrue(all(abs(turn - expected) <= 3 for turn in turns), turns)
+            self.assertTrue(all(abs(turn - expected) <= 3 for turn in turns),
+                            f"turns {turns}, expected {expected:.1f}, early turn undone: {undone}")
 
             session.run("xdotool", "keyup", "v", "key", "Escape")
             self.assertEqual(viewer.wait(30 * SCALE), 0)
@@ -153,8 +148,7 @@ class TiledBesideAnotherWindow(unittest.TestCase):
 
 if __name__ == "__main__":
     missing = [tool for tool in TOOLS if shutil.which(tool) is None] + [
-        "the virtual pointer (wayland-client and wayland-scanner when configured)"] * (
-        not os.path.isfile(POINTER))
+        "the virtual pointer (wayland-client and wayland-scanner)"] * (not os.path.isfile(POINTER))
     if missing:
         sys.exit(print("Skipped: missing " + ", ".join(missing)) or 77)
     result = unittest.main(exit=False).result

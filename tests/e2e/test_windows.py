@@ -1,11 +1,4 @@
-"""The Windows zip, unpacked and run under Wine: the user32 cursor and key state, console lines
-as a Windows program writes them, the exit statuses and the texture tool; and the unit tests as
-built for Windows, the polled keys and the cursor through user32 among them.
-
-KELMORA_WINDOWS_ZIP names the zip and KELMORA_WINDOWS_UNIT_TESTS the unit tests' program
-(tools/build-windows.sh makes both); without the zip the test is skipped (status 77) with the
-reason that script gave. The Wine prefix is kept beside the zip.
-"""
+"""The Windows zip and unit tests (tools/build-windows.sh) under Wine; skipped (77) without them."""
 import os
 import subprocess
 import sys
@@ -13,8 +6,8 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import HOME, Viewer, XServer, environment, run
-from test_viewer import CONSOLE, SIZE, drawn, text
+from harness import CONSOLE, Viewer, XServer, environment, run
+from test_viewer import short_session, texture_tool
 
 ZIP = os.environ.get("KELMORA_WINDOWS_ZIP", "")
 UNIT_TESTS = os.environ.get("KELMORA_WINDOWS_UNIT_TESTS", "")
@@ -22,8 +15,7 @@ WINE = {"WINEPREFIX": os.path.join(os.path.dirname(ZIP), "wineprefix"), "WINEDEB
         "WINEDLLOVERRIDES": "mscoree,mshtml="}  # no Mono or Gecko install prompts
 
 
-def console(out):
-    """Windows text-mode output ends its lines with CR LF."""
+def console(out):  # Windows text mode ends lines with CR LF
     return out.replace("\r\n", "\n")
 
 
@@ -59,41 +51,14 @@ class UnderWine(unittest.TestCase):
     def test_the_viewer_and_the_texture_tool(self):
         viewer_exe = ["wine", os.path.join(self.unpacked, "kelmora.exe")]
         with Viewer(cwd=self.unpacked, program=viewer_exe, env=WINE) as viewer:
-            self.assertEqual(viewer.geometry()[2:], (1024, 768))
-            self.assertEqual(viewer.console(), CONSOLE)
-            viewer.xdotool("windowfocus", viewer.window)
-
-            # V is asked through GetKeyState: the far blocks of the 32 grid come and go with it.
-            viewer.xdotool("keydown", "v")
-            viewer.wait_screen(lambda s: drawn(s) > 5000, 60, "lines with V held")
-            viewer.xdotool("keyup", "v")
-            viewer.wait_screen(lambda s: drawn(s) == 0, 60, "the lines gone with V up")
-
-            viewer.xdotool("mousemove", 700, 500)
-            viewer.wait_screen(lambda s: viewer.pointer() == HOME, 60, "the pointer home")
-
-            viewer.key("1")
-            viewer.wait_screen(lambda s: text(s, 2)[0] == SIZE[128], 120, "size 128")
-            self.assertEqual(viewer.quit(), 0)
+            short_session(self, viewer, "1", 128, 120)  # V through GetKeyState, the user32 cursor
         self.assertEqual(console(viewer.stdout), "\n".join(CONSOLE) + "\n")
 
         status, out, _ = run(program=viewer_exe, cwd=self.unpacked,
                              env=dict(WINE, MESA_GL_VERSION_OVERRIDE="1.5"))
         self.assertEqual((status, console(out)), (1, "OpenGL 2.0 not supported\n\n"))
-
-        # Run from a folder beside data/, the tool writes data/terrainTex.bmp.
-        work = os.path.join(self.unpacked, "work")
-        os.mkdir(work)
-        tool = ["wine", os.path.join(self.unpacked, "kelmora-texture.exe")]
-        status, out, _ = run(["5"], program=tool, cwd=work, env=WINE, display=False)
-        self.assertEqual((status, console(out)), (0, "../data/terrainTex.bmp\n"))
-        with open(os.path.join(self.unpacked, "data", "terrainTex.bmp"), "rb") as picture:
-            bmp = picture.read()
-        row = (5 * 3 + 3) // 4 * 4
-        self.assertEqual((bmp[:2], len(bmp), int.from_bytes(bmp[2:6], "little")),
-                         (b"BM", 54 + 5 * row, 54 + 5 * row))
-        self.assertEqual([int.from_bytes(bmp[at:at + 4], "little") for at in (18, 22)], [5, 5])
-        self.assertEqual(bmp[28], 24)  # bits per pixel
+        texture_tool(self, ["wine", os.path.join(self.unpacked, "kelmora-texture.exe")],
+                     self.unpacked, WINE)
 
 
 if __name__ == "__main__":
