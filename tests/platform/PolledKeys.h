@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "camera/Camera.h"
+#include "platform/Input.h"
 #include "platform/VirtualKeys.h"
 
-// The eleven polled keys: the name xdotool presses, the code Windows gives the key (written out
-// here, not taken from the viewer's table, so that a wrong entry there shows), the code the viewer
-// asks for, and the eye's move in one frame from the start pose with that key alone held.
+// The eleven polled keys: the name xdotool presses, the code Windows gives the key (written out,
+// not taken from the viewer's table, so that a wrong entry there shows), the code the viewer asks
+// for, and the eye's move in one frame from the start pose with that key alone held.
 struct PolledKey {
     const char* name;
     int windowsCode;
@@ -38,11 +39,21 @@ inline void placeAtStart(Camera& camera) {
     camera.place(50.0f, 120.0f, 250.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
 }
 
-// One frame from the start pose, keys read from the system's input: the eye moves as `held` alone.
-inline void expectOwnStep(Camera& camera, const PolledKey& held) {
-    camera.update();
-    const Vector3 moved = camera.vPosition - Vector3(50.0f, 120.0f, 250.0f);
-    EXPECT_NEAR(moved.x, held.step.x, 1e-4f) << held.name;
-    EXPECT_NEAR(moved.y, held.step.y, 1e-4f) << held.name;
-    EXPECT_NEAR(moved.z, held.step.z, 1e-4f) << held.name;
+// Each key pressed alone through the system (press(key, down) is false when that failed) is that
+// key alone held, and a frame from the start pose, reading the keys, moves the eye its own way.
+template <typename Press>
+void expectEachKeyAlone(Input& input, Press press) {
+    Camera camera;
+    for (const PolledKey& held : polledKeys) {
+        placeAtStart(camera);
+        ASSERT_TRUE(press(held, true)) << held.name << " never arrived";
+        camera.update();
+        const Vector3 moved = camera.vPosition - Vector3(50.0f, 120.0f, 250.0f);
+        EXPECT_LT(length(moved - held.step), 1e-4f) << held.name;
+        for (const PolledKey& key : polledKeys) {
+            EXPECT_EQ(input.isKeyHeld(key.virtualKey), &key == &held)
+                << key.name << ", " << held.name;
+        }
+        ASSERT_TRUE(press(held, false)) << held.name << " up never arrived";
+    }
 }

@@ -19,18 +19,10 @@ TEST(X11Input, EachPolledKeyOnARealXServerIsThatKeyAloneAndMovesTheEyeItsOwnWay)
     X11Input x11;
     setActiveInput(&x11);
     x11.moveCursor(400, 300);
-    auto xdotool = [](const std::string& args) { return std::system(("xdotool " + args).c_str()); };
-
-    Camera camera;
-    for (const PolledKey& held : polledKeys) {
-        placeAtStart(camera);
-        ASSERT_EQ(xdotool(std::string("keydown ") + held.name), 0);
-        expectOwnStep(camera, held);  // the frame reads the key map along with the cursor
-        for (const PolledKey& key : polledKeys) {
-            EXPECT_EQ(x11.isKeyHeld(key.virtualKey), &key == &held)
-                << key.name << ", " << held.name;
-        }
-        ASSERT_EQ(xdotool(std::string("keyup ") + held.name), 0);
-    }
+    expectEachKeyAlone(x11, [](const PolledKey& key, bool down) {
+        const std::string command =
+            std::string("xdotool key") + (down ? "down " : "up ") + key.name;
+        return std::system(command.c_str()) == 0;
+    });
     setActiveInput(nullptr);
 }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <string>
 
-#include "camera/SphereTest.h"
+#include "camera/Vector3.h"
 #include "generation/CoherentNoiseTerrain.h"
 #include "terrain/BlockRules.h"
 #include "terrain/BlockTerrain.h"
@@ -16,7 +14,6 @@ TEST(BlockRules, DiagonalNeighboursShareASlotAndTheHighestFits) {
         EXPECT_EQ(slotIndex(3, 5, 2, side), slotIndex(4, 5, 1, side));
         EXPECT_EQ(slotIndex(3, 5, 2, side), 5 + 5 * side);
         EXPECT_EQ(slotIndex(side - 1, 2, 1, side), slotIndex(0, 3, 0, side));
-        EXPECT_LT(highestSlot(side, 32), 32768);
     }
     EXPECT_EQ(highestSlot(128, 32), 16414);
     EXPECT_EQ(highestSlot(4, 32), 46);
@@ -24,9 +21,8 @@ TEST(BlockRules, DiagonalNeighboursShareASlotAndTheHighestFits) {
 }
 
 TEST(BlockRules, NearIsASquaredDistanceOf40400AfterTruncation) {
-    EXPECT_TRUE(isNearCamera(200.0f, 20.0f, 0.0f, 0.0f, 0.0f, 0.0f));   // 40400
-    EXPECT_FALSE(isNearCamera(200.0f, 20.0f, 1.0f, 0.0f, 0.0f, 0.0f));  // 40401
-    EXPECT_TRUE(isNearCamera(50.0f, 120.0f, 250.0f, 50.0f, 120.0f, 250.0f));
+    EXPECT_TRUE(isNearCamera(200.0f, 20.0f, 0.0f, 0.0f, 0.0f, 0.0f));    // 40400
+    EXPECT_FALSE(isNearCamera(200.0f, 20.0f, 1.0f, 0.0f, 0.0f, 0.0f));   // 40401
     EXPECT_TRUE(isNearCamera(-0.9f, 0.0f, 0.0f, 200.9f, -20.9f, 0.9f));  // -0.9 becomes 0
     EXPECT_FALSE(isNearCamera(0.0f, 0.0f, 0.0f, 3.0e9f, -3.0e9f, 3.0e9f));
     // The per-column form decides every block as the full test does.
@@ -50,13 +46,10 @@ TEST(BlockRules, NearIsASquaredDistanceOf40400AfterTruncation) {
 }
 
 TEST(BlockTerrain, ARebuildRegeneratesAndClearsEverySlotAndAnOversizedOneIsRefused) {
-    EXPECT_EQ(blockTerrain.side, 32);
-    EXPECT_EQ(blockTerrain.slotCapacity(), 32768);
     blockTerrain.posX[16414] = 3.0f;
     blockTerrain.posZ[7] = 2.0f;
     ASSERT_TRUE(blockTerrain.rebuild(128));
     EXPECT_EQ(noiseTerrain.getSize(), 128);
-    EXPECT_EQ(blockTerrain.side, 32);
     EXPECT_EQ(blockTerrain.posX[16414], 0.0f);
     EXPECT_EQ(blockTerrain.posZ[7], 0.0f);
 
@@ -87,10 +80,8 @@ TEST(BlockTerrain, TheCubeIsTwentyFourOutwardFacingWhiteVerticesInThirtySixIndic
                 EXPECT_EQ(position[axis], normal[axis]) << "vertex " << v << " off its face";
             }
         }
-        EXPECT_EQ(vertex.s, texCoords[v % 4][0]);
-        EXPECT_EQ(vertex.t, texCoords[v % 4][1]);
+        EXPECT_TRUE(vertex.s == texCoords[v % 4][0] && vertex.t == texCoords[v % 4][1]) << v;
         EXPECT_TRUE(vertex.r == 1 && vertex.g == 1 && vertex.b == 1 && vertex.a == 1);
-        EXPECT_TRUE(vertex.reserved[0] == 0 && vertex.reserved[3] == 0);
     }
     for (int f = 0; f < 6; ++f) {
         const int corners[6] = {0, 1, 2, 2, 3, 0};
@@ -99,12 +90,9 @@ TEST(BlockTerrain, TheCubeIsTwentyFourOutwardFacingWhiteVerticesInThirtySixIndic
         }
         // Counter-clockwise seen from outside: the edges' cross product points outwards.
         const CubeVertex* p = &blockTerrain.vertices[4 * f];
-        const float e1[3] = {p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
-        const float e2[3] = {p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
-        const float turn = (e1[1] * e2[2] - e1[2] * e2[1]) * p[0].nx +
-                           (e1[2] * e2[0] - e1[0] * e2[2]) * p[0].ny +
-                           (e1[0] * e2[1] - e1[1] * e2[0]) * p[0].nz;
-        EXPECT_GT(turn, 0.0f) << "face " << f;
+        auto at = [p](int n) { return Vector3(p[n].x, p[n].y, p[n].z); };
+        const Vector3 turn = cross(at(1) - at(0), at(2) - at(0));
+        EXPECT_GT(turn.x * p->nx + turn.y * p->ny + turn.z * p->nz, 0.0f) << "face " << f;
     }
 }
 

@@ -9,8 +9,7 @@
 
 namespace {
 
-// The cube test as written down: eight corners in order, the first strictly in front
-// settles a plane.
+// The cube test as written down: the first of eight corners strictly in front settles a plane.
 bool eightCorners(const Frustum& frustum, float x, float y, float z, float s) {
     for (const float* p : frustum.planes) {
         bool front = false;
@@ -29,15 +28,8 @@ bool eightCorners(const Frustum& frustum, float x, float y, float z, float s) {
 
 // Only plane 0 is real; the others pass everything.
 Frustum onePlane(float a, float b, float c, float d) {
-    Frustum frustum;
-    for (float* p : frustum.planes) {
-        p[3] = 1.0f;
-    }
-    frustum.planes[0][0] = a;
-    frustum.planes[0][1] = b;
-    frustum.planes[0][2] = c;
-    frustum.planes[0][3] = d;
-    return frustum;
+    return Frustum{
+        {{a, b, c, d}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}}};
 }
 
 TEST(Frustum, PlanesOfAnOrthographicViewAreNormalisedInOrder) {
@@ -61,7 +53,6 @@ TEST(Frustum, OnlyStrictlyPositiveCornersAreInside) {
     Frustum frustum = onePlane(1, 0, 0, -5);                // x > 5 is inside
     EXPECT_FALSE(frustum.cubeInFrustum(1.0f, 0, 0, 4.0f));  // a corner exactly on the plane
     EXPECT_TRUE(frustum.cubeInFrustum(1.5f, 0, 0, 4.0f));   // straddling
-    EXPECT_FALSE(frustum.cubeInFrustum(-20.0f, 0, 0, 4.0f));
     const float x[4] = {1.0f, 1.5f, -20.0f, 1.0f};
     const float zero[4] = {};
     EXPECT_EQ(CubeBatchTest(frustum, 4.0f).test(x, zero, zero), 0b0010u);
