@@ -11,10 +11,10 @@ packages=(build-essential cmake pkg-config dpkg-dev file
           freeglut3-dev libglew-dev libglu1-mesa-dev libnoise-dev libx11-dev
           libgl1-mesa-dri xvfb xauth xdotool x11-utils imagemagick)
 if [[ "${1:-}" == "--test" ]]; then
-    # sway, xwayland, grim and libwayland-dev (wayland-scanner, the client library): mouse look
-    # in a Wayland session.
+    # libxfixes3: the end-to-end tests read the visible cursor through it. sway, xwayland, grim
+    # and libwayland-dev (wayland-scanner, the client library): mouse look in a Wayland session.
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev python3 apitrace apitrace-tracers
-              lintian appstream desktop-file-utils sway xwayland grim libwayland-dev)
+              lintian appstream desktop-file-utils libxfixes3 sway xwayland grim libwayland-dev)
 fi
 if [[ "${1:-}" == "--windows" ]]; then
     # libxcursor1: Wine makes its mouse cursors with it, and wine only recommends it.
