@@ -6,7 +6,7 @@
 #include "platform/VirtualKeys.h"
 #include "terrain/BlockRules.h"
 #include "terrain/BlockTerrain.h"
-#include "terrain/CubeBatchTest.h"
+#include "terrain/CubeBatchCulling.h"
 #include "terrain/FieldBounds.h"
 #include "terrain/Frustum.h"
 
@@ -39,7 +39,7 @@ FieldBounds frameBounds(const BlockTerrain& terrain) {
     return bounds;
 }
 
-// The scalar test for the last few slots of a column, as bits like CubeBatchTest's.
+// The scalar test for the last few slots of a column, as bits like CubeBatchCulling's.
 unsigned cubesInView(const BlockTerrain& terrain, int first, int count) {
     unsigned passed = 0;
     for (int n = 0; n < count; ++n) {
@@ -78,7 +78,7 @@ __attribute__((flatten)) void BlockTerrain::render(float scaleX, float scaleY, f
     // Every cube in view is a whole-frame answer that spares the per-block test.
     const FieldBounds bounds = frameBounds(*this);
     const bool cullsNothing = frustum.everyCubeInFrustum(bounds.low, bounds.high, cullHalfSize);
-    const CubeBatchTest cubeTest(frustum, cullHalfSize);
+    const CubeBatchCulling cubeTest(frustum, cullHalfSize);
     const int eyeX = truncateToInt(camera->positionX());
     const int eyeZ = truncateToInt(camera->positionZ());
     column.eyeY = truncateToInt(camera->positionY());

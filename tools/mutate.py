@@ -139,12 +139,12 @@ MUTANTS = [
     ("terrain/Frustum.h", "p[0] > 0.0f ? highX : lowX", "p[0] > 0.0f ? lowX : highX", "deciding corner"),
     ("terrain/Frustum.h", "p[0] > 0.0f ? low[0] + size : high[0] - size",
      "p[0] > 0.0f ? low[0] - size : high[0] + size", "whole-frame view test"),
-    ("terrain/CubeBatchTest.cpp", "plane[1] > 0.0f ? size : -size", "plane[1] > 0.0f ? -size : size",
+    ("terrain/CubeBatchCulling.cpp", "plane[1] > 0.0f ? size : -size", "plane[1] > 0.0f ? -size : size",
      "batch corner"),
-    ("terrain/CubeBatchTest.h", "value > Lanes{}", "value >= Lanes{}", "batch boundary"),
-    ("terrain/CubeBatchTest.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 8, 4}",
+    ("terrain/CubeBatchCulling.h", "value > Lanes{}", "value >= Lanes{}", "batch boundary"),
+    ("terrain/CubeBatchCulling.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 8, 4}",
      "portable batch lanes crossed"),
-    ("terrain/CubeBatchTest.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 4, 0}",
+    ("terrain/CubeBatchCulling.h", "inside & Mask{1, 2, 4, 8}", "inside & Mask{1, 2, 4, 0}",
      "portable batch loses its last lane"),
     ("CMakeLists.txt", "add_compile_options(-ffp-contract=off)", "", "multiply-adds fused"),
     ("terrain/TerrainDrawing.cpp", "cullHalfSize = 4.0f", "cullHalfSize = 3.0f", "culling box size"),
@@ -228,7 +228,7 @@ WINDOWS_STAGE = ("windows", ["-R", "^e2e_windows$"])
 ARM64_STAGE = ("arm64", ["-R", "^e2e_arm64$"])
 # What arm64 may build or round otherwise than x86-64: the portable four-wide cube test and the
 # compile options.
-ARM64_FILES = ("CMakeLists.txt", "terrain/CubeBatchTest.h", "terrain/CubeBatchTest.cpp")
+ARM64_FILES = ("CMakeLists.txt", "terrain/CubeBatchCulling.h", "terrain/CubeBatchCulling.cpp")
 
 
 def run(command, cwd, timeout):

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "terrain/CubeBatchTest.h"
+#include "terrain/CubeBatchCulling.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST(Frustum, OnlyStrictlyPositiveCornersAreInside) {
     EXPECT_TRUE(frustum.cubeInFrustum(1.5f, 0, 0, 4.0f));   // straddling
     const float x[4] = {1.0f, 1.5f, -20.0f, 1.0f};
     const float zero[4] = {};
-    EXPECT_EQ(CubeBatchTest(frustum, 4.0f).test(x, zero, zero), 0b0010u);
+    EXPECT_EQ(CubeBatchCulling(frustum, 4.0f).test(x, zero, zero), 0b0010u);
     // The whole-frame answer is yes for every box of cubes that pass, however close.
     const float straddler[3] = {1.5f, 0.0f, 0.0f};
     EXPECT_TRUE(frustum.everyCubeInFrustum(straddler, straddler, 4.0f));
@@ -75,7 +75,7 @@ TEST(Frustum, TheOneCornerTestsAgreeWithTheEightCornerTest) {
                 p[n] = round % 2 ? coefficient(random) : grid(random) / 8.0f;
             }
         }
-        const CubeBatchTest batch(frustum, 4.0f);
+        const CubeBatchCulling batch(frustum, 4.0f);
         float x[4], y[4], z[4];
         for (int n = 0; n < 4; ++n) {
             x[n] = static_cast<float>(grid(random));

@@ -1,14 +1,14 @@
-#include "terrain/CubeBatchTest.h"
+#include "terrain/CubeBatchCulling.h"
 
 namespace {
 
-CubeBatchTest::Lanes splat(float value) {
-    return CubeBatchTest::Lanes{value, value, value, value};
+CubeBatchCulling::Lanes splat(float value) {
+    return CubeBatchCulling::Lanes{value, value, value, value};
 }
 
 }  // namespace
 
-CubeBatchTest::CubeBatchTest(const Frustum& frustum, float size) {
+CubeBatchCulling::CubeBatchCulling(const Frustum& frustum, float size) {
     for (int p = 0; p < 6; ++p) {
         const float* plane = frustum.planes[p];
         a[p] = splat(plane[0]);

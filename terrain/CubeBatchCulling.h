@@ -9,10 +9,10 @@
 // same order, four lanes wide. Written with the compiler's vector types, so one source becomes
 // SSE on x86-64, NEON on arm64 and plain float code where there is neither; only the gathering
 // of the lanes' answers into bits is x86's own.
-class CubeBatchTest {
+class CubeBatchCulling {
 public:
     // `size` must not be negative.
-    CubeBatchTest(const Frustum& frustum, float size);
+    CubeBatchCulling(const Frustum& frustum, float size);
 
     // Bit n is set when cubeInFrustum(x[n], y[n], z[n], size) holds, n from 0 to 3.
     unsigned test(const float* x, const float* y, const float* z) const {
