@@ -61,3 +61,6 @@ inline bool isNearInColumn(float y, int eyeY, int64_t budget) {
     const int64_t dy = static_cast<int64_t>(eyeY) - truncateToInt(y);
     return dy > -nearReach && dy < nearReach && dy * dy <= budget;
 }
+
+// How the loop draws a block that passed the culling test.
+enum class BlockDraw { none, filled, lines };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "terrain/BlockRules.h"
 #include "terrain/CubeVertex.h"
 
 class Camera;
@@ -34,6 +35,17 @@ public:
     void render(float scaleX, float scaleY, float scaleZ, int layers, Camera* camera);
     void drawBlock(float x, float y, float z, int slot, Camera* camera);
 
+    // What render does around its block loop: extracts the frustum, clears, binds the cube and
+    // sets its arrays and the material, pushes the scaled matrix; endFrame undoes it.
+    void beginFrame(float scaleX, float scaleY, float scaleZ, int layers);
+    void endFrame();
+    // render's block loop without its drawing: every block that passes the culling test takes
+    // its slot and goes to `visit` with how the loop draws it (BlockWalk.h).
+    template <typename Visit>
+    void walkBlocks(Camera* camera, Visit& visit);
+    // The four interleaved array pointers into the bound cube buffer.
+    static void setArrayPointers();
+
     int slotCapacity() const { return side * side * layers; }
 
 private:
@@ -47,12 +59,11 @@ private:
     };
 
     void allocateSlots();
-    // A block that passed the culling test: its slot takes its position, the matrix moves there.
-    void placeBlock(float x, float y, float z, int slot);
+    // A block that passed the culling test: its slot takes its position.
+    void rememberBlock(float x, float y, float z, int slot);
+    BlockDraw drawFor(float x, float y, float z, Camera* camera);
     bool vKeyHeld();
     ColumnState column;
-    // The four interleaved array pointers into the bound vertex buffer.
-    static void setArrayPointers();
 };
 
 // The one block field.
