@@ -11,6 +11,7 @@
 #include "app/ShaderProgram.h"
 #include "app/ShellSettings.h"
 #include "camera/Camera.h"
+#include "terrain/BatchedRenderer.h"
 #include "terrain/BlockTerrain.h"
 
 namespace {
@@ -35,7 +36,12 @@ void onDisplay() {
     } else {
         glUseProgramObjectARB(0);
     }
-    blockTerrain.render(terrainScale, terrainScale, terrainScale, terrainLayers, camera);
+    if (batchedDrawing) {
+        batchedRenderer.render(blockTerrain, terrainScale, terrainScale, terrainScale,
+                               terrainLayers, camera);
+    } else {
+        blockTerrain.render(terrainScale, terrainScale, terrainScale, terrainLayers, camera);
+    }
     glPopMatrix();
     drawOverlay();
     glPopMatrix();

@@ -10,5 +10,7 @@ extern bool glslEnabled;
 extern int meshSize;
 // Passed to glPolygonMode at start-up and every frame; stays GL_FILL.
 extern GLenum polygonMode;
+// true: the chosen blocks are drawn in batches (--batched) rather than one draw each.
+extern bool batchedDrawing;
 // The one camera, created on the heap at start-up and never destroyed.
 extern Camera* camera;

@@ -10,6 +10,7 @@
 #include "app/ShaderProgram.h"
 #include "app/ShellSettings.h"
 #include "camera/Camera.h"
+#include "terrain/BatchedRenderer.h"
 #include "terrain/BlockTerrain.h"
 
 namespace {
@@ -57,6 +58,12 @@ void startUp(int* argc, char** argv) {
 
     blockTerrain.createCube();
     blockTerrain.createBuffers();
+    if (batchedDrawing) {
+        batchedRenderer.createBuffers(blockTerrain);
+        std::cout << "Batched renderer in use: the chosen blocks go to the driver in a few large "
+                     "draws per frame"
+                  << std::endl;
+    }
     buildShaderProgram("data/PhongVert.c", "data/PhongFrag.c", phongProgram,
                        "Phong shader loaded.");
     buildShaderProgram("data/minimalVert.c", "data/minimalFrag.c", minimalProgram,

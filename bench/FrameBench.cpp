@@ -28,6 +28,7 @@
 #include "platform/FakeInput.h"
 #include "platform/Input.h"
 #include "platform/VirtualKeys.h"
+#include "terrain/BatchedRenderer.h"
 #include "terrain/BlockTerrain.h"
 
 namespace {
@@ -259,6 +260,66 @@ void frameBenchmark(benchmark::State& state, int size, bool vHeld) {
     state.counters["draws"] = static_cast<double>(row.filledDraws + row.lineDraws);
 }
 
+// The batched renderer against the block loop's own draws: the same frame from the same pose,
+// drawn one way and then the other, the order alternating.
+struct BatchedRow {
+    int size;
+    bool vHeld;
+    int pairs;
+    double loopSeconds;
+    double batchedSeconds;
+    double ratio;
+    double likeRatio;
+    long quads;
+    long segments;
+};
+std::vector<BatchedRow> batchedRows;
+
+void batchedBenchmark(benchmark::State& state, int size, bool vHeld) {
+    prepareSize(size);
+    fakeInput->setKey(vk::v, vHeld);
+    for (bool batched : {false, true}) {
+        batchedDrawing = batched;
+        timeOurFrame();  // the driver builds its variants for each way at its first frame
+    }
+    std::vector<double> times[2];
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        double pair[2] = {};
+        const int first = static_cast<int>(ratios.size() % 2);
+        for (int turn = 0; turn < 2; ++turn) {
+            const int which = turn ^ first;
+            batchedDrawing = which == 1;
+            pair[which] = timeOurFrame();
+        }
+        times[0].push_back(pair[0]);
+        times[1].push_back(pair[1]);
+        ratios.push_back(pair[0] / pair[1]);
+        state.SetIterationTime(pair[1]);
+    }
+    batchedDrawing = false;
+    BatchedRow row = {size,
+                      vHeld,
+                      static_cast<int>(ratios.size()),
+                      median(times[0]),
+                      median(times[1]),
+                      median(ratios),
+                      0.0,
+                      batchedRenderer.lastQuads,
+                      batchedRenderer.lastSegments};
+    // Each kind's frames meet their own kind across the pairs' borders (see frameBenchmark).
+    std::vector<double> likeRatios;
+    for (std::size_t n = 1; n < ratios.size(); ++n) {
+        const int kind = n % 2 == 1 ? 1 : 0;
+        likeRatios.push_back(times[kind][n] / times[kind][n - 1]);
+    }
+    row.likeRatio = median(likeRatios);
+    batchedRows.push_back(row);
+    state.counters["fps_loop"] = 1.0 / row.loopSeconds;
+    state.counters["fps_batched"] = 1.0 / row.batchedSeconds;
+    state.counters["speed_up"] = row.ratio;
+}
+
 // KELMORA_OTHER_PHONG names a folder holding another PhongVert.c and PhongFrag.c: the 128 frame
 // with V released is then timed with that program bound against ours, frame for frame.
 ShaderProgram otherPhong;
@@ -380,7 +441,7 @@ KeyTimes timeKeyOne() {
     return times;
 }
 
-void printTables(const StartTimes& start, const KeyTimes& key) {
+void printTables(const StartTimes& start, const KeyTimes& key, const KeyTimes& batchedKey) {
     const char* threads = std::getenv("LP_NUM_THREADS");
     const char* glthread = std::getenv("mesa_glthread");
     std::printf(
@@ -429,6 +490,21 @@ void printTables(const StartTimes& start, const KeyTimes& key) {
         "%.1f |\n| next frame (culled by the origin's box) | %.1f |\n| key to frame finished | "
         "%.1f |\n",
         keyOneRepeats, key.rebuild * 1e3, key.frame * 1e3, key.total * 1e3);
+    std::printf(
+        "\n| grid | V | fps loop | fps batched | speed-up (loop / batched time) | like / like | "
+        "ms loop | ms batched | quads | segments | pairs |\n|---|---|---|---|---|---|---|---|---|"
+        "---|---|\n");
+    for (const BatchedRow& r : batchedRows) {
+        std::printf("| %d | %s | %.2f | %.2f | %.2f | %.3f | %.2f | %.2f | %ld | %ld | %d |\n",
+                    r.size, r.vHeld ? "held" : "released", 1.0 / r.loopSeconds,
+                    1.0 / r.batchedSeconds, r.ratio, r.likeRatio, r.loopSeconds * 1e3,
+                    r.batchedSeconds * 1e3, r.quads, r.segments, r.pairs);
+    }
+    std::printf(
+        "\n| key 1, batched (median of %d) | ms |\n|---|---|\n| onKeyboard('1'): regenerate at "
+        "128 | %.1f |\n| next frame (culled by the origin's box) | %.1f |\n| key to frame "
+        "finished | %.1f |\n",
+        keyOneRepeats, batchedKey.rebuild * 1e3, batchedKey.frame * 1e3, batchedKey.total * 1e3);
     if (shaderRow.pairs > 0) {
         std::printf(
             "\n| Phong program, 128, V released | ms ours | ms other | ratio ours/other | CPU "
@@ -446,6 +522,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     glspy::resolveReal();
     const StartTimes start = startAndDrawFirstFrame(mainStart, &argc, argv);
+    // Start-up is timed as the viewer starts by default; the batched buffers come after.
+    batchedRenderer.createBuffers(blockTerrain);
     if (glspy::swapCount == 0) {
         std::printf("The main loop drew no frame\n");
         return 1;
@@ -455,12 +533,25 @@ int main(int argc, char** argv) {
     fakeInput = &input;
     setActiveInput(&input);
     const KeyTimes key = timeKeyOne();
+    batchedDrawing = true;
+    const KeyTimes batchedKey = timeKeyOne();
+    batchedDrawing = false;
 
     for (int size : gridSizes) {
         for (bool vHeld : {false, true}) {
             const std::string name =
                 "Frame/" + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
             benchmark::RegisterBenchmark(name.c_str(), frameBenchmark, size, vHeld)
+                ->Iterations(pairsFor(size, vHeld))
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+    for (int size : gridSizes) {
+        for (bool vHeld : {false, true}) {
+            const std::string name =
+                "Batched/" + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
+            benchmark::RegisterBenchmark(name.c_str(), batchedBenchmark, size, vHeld)
                 ->Iterations(pairsFor(size, vHeld))
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
@@ -478,7 +569,7 @@ int main(int argc, char** argv) {
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    printTables(start, key);
+    printTables(start, key, batchedKey);
     setActiveInput(nullptr);
     return 0;
 }
