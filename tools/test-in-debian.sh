@@ -63,7 +63,7 @@ if [[ ! -f $base ]]; then
 fi
 
 root=$(mktemp -d /var/tmp/kelmora-debian-$suite.XXXXXX)
-mounts=(proc dev dev/pts tmp var/cache/apt/archives)
+mounts=(proc dev dev/pts dev/shm tmp var/cache/apt/archives)
 # Every process whose root is ours is a leftover of the run (an Xvfb, a viewer): end it.
 stop_inside() {
     local signal p left
@@ -99,10 +99,16 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 phase "unpacking the root into $root"
 tar -C "$root" -xzf "$base"
+# 755 as on a machine (mktemp and the archive leave 700): the tests' unprivileged user must reach it.
+chmod 755 "$root"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
+# Private, so that no mount below it reaches this machine's /dev.
 mount --bind /dev "$root/dev"
+mount --make-private "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
+# The bind leaves /dev/shm an empty folder of this machine's /dev; Wayland screenshots need it.
+mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
 mount -t tmpfs tmpfs "$root/tmp"
 # The packages it downloads are kept for the next run.
 mount --bind "$archives" "$root/var/cache/apt/archives"
