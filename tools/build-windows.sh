@@ -5,8 +5,9 @@
 # Beside it, build/windows/kelmora/tests/kelmora_unit_tests.exe, with GoogleTest built from the
 # sources Debian's googletest package ships.
 # Everything is kept in build/windows, so a second run only rebuilds what changed.
-# Exits 3, with the reason in build/windows/unavailable.txt, on a machine that is not x86-64, or
-# when the cross tools or libnoise's source cannot be had; any other failure is an error.
+# Exits 3, with the reason in build/windows/unavailable.txt, with KELMORA_SKIP_CROSS=1, on a
+# machine that is not x86-64, or when the cross tools or libnoise's source cannot be had; any
+# other failure is an error.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/windows
@@ -82,6 +83,7 @@ libnoise_source() {
     echo "$clone"
 }
 
+[[ ${KELMORA_SKIP_CROSS:-0} == 0 ]] || unavailable "The Windows build is skipped by KELMORA_SKIP_CROSS"
 # Wine runs the x86-64 zip only on an x86-64 machine (an arm64 Debian's wine is arm64's own).
 architecture=$(dpkg --print-architecture)
 [[ $architecture == amd64 ]] ||

@@ -2,7 +2,8 @@
 # Installs the Debian packages the viewer needs; with --test, also what its tests need; with
 # --windows, the cross compiler and Wine for the Windows build and its test; with --arm64, the
 # aarch64 cross compiler, qemu-user and the arm64 libraries for the arm64 build and its test.
-# Only missing packages are installed, so a ready machine needs no network.
+# Only missing packages are installed, so a ready machine needs no network. With --list last (or
+# alone), it only prints those missing packages.
 set -euo pipefail
 
 # dpkg-dev and file: dpkg-shlibdeps and the file utility, through which cpack works out the
@@ -34,6 +35,10 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+if [[ ${*: -1} == --list ]]; then
+    echo "${missing[*]}"
+    exit 0
+fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 sudo=""
