@@ -19,8 +19,9 @@ if [[ "${1:-}" == "--test" ]]; then
 fi
 if [[ "${1:-}" == "--windows" ]]; then
     # libxcursor1: Wine makes its mouse cursors with it, and wine only recommends it.
-    # googletest: its sources, cross-built for the Windows unit tests.
-    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest)
+    # googletest: its sources, cross-built for the Windows unit tests. distro-info-data: which
+    # release comes before the machine's, whose sources also serve freeglut and GLEW.
+    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest distro-info-data)
 fi
 if [[ "${1:-}" == "--arm64" ]]; then
     # Co-installed beside the machine's own as a foreign architecture. Not libnoise: its packages
