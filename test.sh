@@ -41,9 +41,9 @@ tools/install-deps.sh --test
 jobs=$(nproc)
 status=0
 # The Windows zip for the Wine test; where it cannot be made or is skipped (status 3) that test
-# says why and skips.
+# says why and skips, but not in CI, whose machines all make it: there a skip would hide a fault.
 echo "== windows build"
-tools/build-windows.sh || [[ $? -eq 3 ]] || status=1
+tools/build-windows.sh || [[ $? -eq 3 && ${CI:-} != true ]] || status=1
 # The arm64 cross build for the qemu test; where it does not apply or cannot be made (status 3),
 # that test says why and skips. Its script takes a reason to skip from KELMORA_ARM64_SKIP.
 echo "== arm64 build"
