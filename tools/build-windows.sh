@@ -5,8 +5,9 @@
 # Beside it, build/windows/kelmora/tests/kelmora_unit_tests.exe, with GoogleTest built from the
 # sources Debian's googletest package ships.
 # Everything is kept in build/windows, so a second run only rebuilds what changed.
-# Exits 3, with the reason in build/windows/unavailable.txt, on a machine that is not x86-64, or
-# when the cross tools or libnoise's source cannot be had; any other failure is an error.
+# Exits 3, with the reason in build/windows/unavailable.txt, with KELMORA_SKIP_CROSS=1, on a
+# machine that is not x86-64, or when the cross tools or libnoise's source cannot be had; any
+# other failure is an error.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/windows
@@ -37,28 +38,42 @@ cross_cmake() {  # source folder, build folder, extra options
 }
 
 # Debian's source packages through a private apt configuration made from the machine's own
-# sources (deb lines turned into deb-src); the system's configuration is left as it is.
+# sources (deb lines turned into deb-src), with the release before the machine's beside its own;
+# the system's configuration is left as it is. Each package comes in the newest version that the
+# mirror holds: a mirror may list a source without serving it (Debian 13's freeglut 3.4.0-4 here),
+# and then the release before makes the zip.
 fetch_debian_sources() {
-    local apt=$work/apt
+    local apt=$work/apt release previous file package version
     rm -rf "$work"/src/freeglut* "$work"/src/glew*
     mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$work/src"
-    : >"$apt/sources.list"
-    if [[ -f /etc/apt/sources.list ]]; then
-        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >>"$apt/sources.list"
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    previous=$(awk -F, -v release="$release" '$3 == release { print before; exit } { before = $3 }' \
+                   /usr/share/distro-info/debian.csv)
+    local lines=(-e 's/^[[:space:]]*deb[[:space:]]/deb-src /p') parts=(-e 's/^Types:.*/Types: deb-src/')
+    if [[ -n $release && -n $previous ]]; then
+        lines+=(-e "/^deb-src /s/[[:space:]]$release\([[:space:]]\)/ $previous\1/p")
+        parts+=(-e "/^Suites:/s/[[:space:]]$release\([[:space:]]\|$\)/ $release $previous\1/")
     fi
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [[ -f $file ]] && sed 's/^Types:.*/Types: deb-src/' "$file" >"$apt/parts/$(basename "$file")"
+    : >"$apt/sources.list"
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [[ -f $file ]] && sed -n "${lines[@]}" "$file" >>"$apt/sources.list"
     done
-    for file in /etc/apt/sources.list.d/*.list; do
-        [[ -f $file ]] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$apt/sources.list"
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [[ -f $file ]] && sed "${parts[@]}" "$file" >"$apt/parts/$(basename "$file")"
     done
     local options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
                    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -qq)
-    if ! { apt-get "${options[@]}" update &&
-           (cd "$work/src" && apt-get "${options[@]}" source "$@"); } >"$apt/log" 2>&1; then
+    # A suite that the mirror no longer has (an old release) is no error: the packages tell.
+    apt-get "${options[@]}" update >"$apt/log" 2>&1 || true
+    for package; do
+        for version in $(apt-cache "${options[@]}" showsrc --only-source "$package" 2>>"$apt/log" |
+                         sed -n 's/^Version: //p' | sort -rVu); do
+            (cd "$work/src" && apt-get "${options[@]}" source "$package=$version") >>"$apt/log" 2>&1 &&
+                continue 2
+        done
         tail -n 20 "$apt/log"
-        unavailable "The source packages $* could not be fetched from the machine's apt sources"
-    fi
+        unavailable "The source package $package could not be fetched from the machine's apt sources"
+    done
 }
 
 libnoise_source() {
@@ -82,6 +97,7 @@ libnoise_source() {
     echo "$clone"
 }
 
+[[ ${KELMORA_SKIP_CROSS:-0} == 0 ]] || unavailable "The Windows build is skipped by KELMORA_SKIP_CROSS"
 # Wine runs the x86-64 zip only on an x86-64 machine (an arm64 Debian's wine is arm64's own).
 architecture=$(dpkg --print-architecture)
 [[ $architecture == amd64 ]] ||

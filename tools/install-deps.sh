@@ -2,7 +2,8 @@
 # Installs the Debian packages the viewer needs; with --test, also what its tests need; with
 # --windows, the cross compiler and Wine for the Windows build and its test; with --arm64, the
 # aarch64 cross compiler, qemu-user and the arm64 libraries for the arm64 build and its test.
-# Only missing packages are installed, so a ready machine needs no network.
+# Only missing packages are installed, so a ready machine needs no network. With --list last (or
+# alone), it only prints those missing packages.
 set -euo pipefail
 
 # dpkg-dev and file: dpkg-shlibdeps and the file utility, through which cpack works out the
@@ -18,8 +19,9 @@ if [[ "${1:-}" == "--test" ]]; then
 fi
 if [[ "${1:-}" == "--windows" ]]; then
     # libxcursor1: Wine makes its mouse cursors with it, and wine only recommends it.
-    # googletest: its sources, cross-built for the Windows unit tests.
-    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest)
+    # googletest: its sources, cross-built for the Windows unit tests. distro-info-data: which
+    # release comes before the machine's, whose sources also serve freeglut and GLEW.
+    packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest distro-info-data)
 fi
 if [[ "${1:-}" == "--arm64" ]]; then
     # Co-installed beside the machine's own as a foreign architecture. Not libnoise: its packages
@@ -34,6 +36,10 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+if [[ ${*: -1} == --list ]]; then
+    echo "${missing[*]}"
+    exit 0
+fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 sudo=""

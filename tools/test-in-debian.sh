@@ -63,7 +63,7 @@ if [[ ! -f $base ]]; then
 fi
 
 root=$(mktemp -d /var/tmp/kelmora-debian-$suite.XXXXXX)
-mounts=(proc dev dev/pts tmp var/cache/apt/archives)
+mounts=(proc dev dev/pts dev/shm tmp)
 # Every process whose root is ours is a leftover of the run (an Xvfb, a viewer): end it.
 stop_inside() {
     local signal p left
@@ -84,6 +84,8 @@ cleanup() {
     local i
     trap '' INT TERM HUP  # a second signal must not cut the unmounting short
     stop_inside
+    # The packages it downloaded are kept for the next run.
+    ln "$root"/var/cache/apt/archives/*.deb "$archives/" 2>/dev/null || true
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
         if mountpoint -q "$root/${mounts[i]}"; then
             umount "$root/${mounts[i]}" || umount -l "$root/${mounts[i]}" || true
@@ -99,13 +101,20 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 phase "unpacking the root into $root"
 tar -C "$root" -xzf "$base"
+# 755 as on a machine (mktemp and the archive leave 700): the tests' unprivileged user must reach it.
+chmod 755 "$root"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
+# Private, so that no mount below it reaches this machine's /dev.
 mount --bind /dev "$root/dev"
+mount --make-private "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
+# The bind leaves /dev/shm an empty folder of this machine's /dev; Wayland screenshots need it.
+mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
 mount -t tmpfs tmpfs "$root/tmp"
-# The packages it downloads are kept for the next run.
-mount --bind "$archives" "$root/var/cache/apt/archives"
+# Hard links to the kept packages (a cache on another file system than /var/tmp keeps none), not
+# the folder itself: apt locks its archives folder, and two runs at once must not find it taken.
+ln "$archives"/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
 # A chroot shares this machine's abstract sockets: an X display in use out here is in use in
 # there, so each gets a lock file and the X servers the tests start take other numbers.
 for n in $( { ls /tmp/.X*-lock 2>/dev/null | sed -E 's/.*\.X([0-9]+)-lock/\1/'
