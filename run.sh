@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the viewer (Release) and runs it from the folder that holds data/.
-# Without a display it runs under its own Xvfb for a few seconds and saves a screenshot.
+# Without a display it runs under its own Xvfb for a few seconds and saves a screenshot. Options
+# (--batched) go to the viewer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -13,4 +14,4 @@ if [[ -n "${DISPLAY:-}" ]]; then
     exec build/release/kelmora "$@"
 fi
 
-exec tools/headless-run.sh build/release/kelmora screenshots/kelmora.png
+exec tools/headless-run.sh build/release/kelmora screenshots/kelmora.png "$@"

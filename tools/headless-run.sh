@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# headless-run.sh VIEWER PNG: runs the viewer on a private Xvfb, shows the 128 grid for a few
+# headless-run.sh VIEWER PNG [OPTION...]: runs the viewer (with the options, such as --batched)
+# on a private Xvfb, shows the 128 grid for a few
 # seconds, ends the viewer with Esc and saves the screen as PNG. Only a viewer that drew its
 # frames and ended with status 0 gets its picture saved; otherwise one line says why, status 1.
 set -euo pipefail
@@ -50,7 +51,7 @@ ended() {
     fi
 }
 
-"$viewer" &
+"$viewer" "${@:3}" &
 viewer_pid=$!
 # The viewer keeps this stderr; the shell's own notice of a crashed job would be a second,
 # vaguer line, and the screen grabs complain while the window is new.

@@ -211,8 +211,7 @@ MUTANTS = [
     ("tools/headless-run.sh", '((status == 0)) || fail "$why"', "true", "run command ignores the status"),
     ("tools/headless-run.sh", "    drawn && { shown=1; break; }", "    shown=1; break",
      "run command does not wait for a frame"),
-    ("packaging/kelmora.sh.in", 'exec "$prefix/libexec/kelmora/kelmora" "$@"',
-     'exec "$prefix/libexec/kelmora/kelmora"', "launcher drops its arguments"),
+    ("packaging/kelmora.sh.in", 'exec "$viewer" "$@"', 'exec "$viewer"', "launcher drops its arguments"),
     ("packaging/org.kelmora.Kelmora.metainfo.xml.in", '<url type="homepage">', '<url type="bugtracker">',
      "metadata without a homepage"),
 ]

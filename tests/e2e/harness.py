@@ -14,6 +14,9 @@ HOME = (400, 300)  # where the viewer puts the pointer back
 SKY = tuple(round(c * 255) for c in (0.1, 0.57, 0.8))
 WHITE = (255, 255, 255)
 CONSOLE = ["OpenGL 2.0 supported", "Phong shader loaded.", "Def shader loaded."]
+BATCHED_CONSOLE = CONSOLE[:1] + [
+    "Batched renderer in use: the chosen blocks go to the driver in a few large draws per frame"
+] + CONSOLE[1:]
 # The overlay's three text lines (baselines 25, 45, 65) and the terrain below them.
 LINES = [(0, base - 15, 1024, base + 5) for base in (25, 45, 65)]
 TERRAIN = (0, 80, 1024, 768)

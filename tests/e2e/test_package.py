@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import CONSOLE, SANITIZED, TITLE, Viewer
+from harness import BATCHED_CONSOLE, SANITIZED, TITLE, Viewer
 
 
 def checked(test, *command, cwd=None):
@@ -48,12 +48,13 @@ class UnpackedPackage(unittest.TestCase):
                 with opener(os.path.join(share, path), "rt") as source:
                     self.assertIn(mark, source.read(), path)
             self.assertIn("Usage: kelmora", checked(self, launcher, "--help"))
-            # The launcher hands its arguments on: freeglut's -display names the only display.
-            with Viewer(cwd=folder, program=launcher, display_option=True) as viewer:
+            # The launcher hands its arguments on: freeglut's -display names the only display,
+            # and --batched reaches the viewer beside it.
+            with Viewer(cwd=folder, program=(launcher, "--batched"), display_option=True) as viewer:
                 self.assertEqual(viewer.xdotool("getwindowname", viewer.window).strip(), TITLE)
                 viewer.frames()  # the cursor is read and put back on that display too
                 self.assertEqual(viewer.quit(), 0)
-            self.assertEqual(viewer.stdout.splitlines(), CONSOLE)
+            self.assertEqual(viewer.stdout.splitlines(), BATCHED_CONSOLE)
 
             bare = os.path.join(folder, "bare", "bin")
             os.makedirs(bare)

@@ -28,10 +28,10 @@ FIXED = "00e92ea0fdbd"
 SIZE = {32: "368b0dd98e61", 4: "c75af6a711f2", 128: "db708f4b68f1"}
 
 
-def short_session(test, viewer, key, size, timeout):
+def short_session(test, viewer, key, size, timeout, console=CONSOLE):
     """What a cross build's viewer must do: window, console, V, the pointer kept home, a key's
     grid size, Esc."""
-    test.assertEqual((viewer.geometry()[2:], viewer.console()), ((1024, 768), CONSOLE))
+    test.assertEqual((viewer.geometry()[2:], viewer.console()), ((1024, 768), console))
     viewer.xdotool("windowfocus", viewer.window)
     viewer.xdotool("keydown", "v")
     viewer.wait_screen(lambda s: drawn(s) > 5000, timeout, "lines with V held")

@@ -6,7 +6,7 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import CONSOLE, Viewer, XServer, environment, run
+from harness import BATCHED_CONSOLE, CONSOLE, Viewer, XServer, environment, run
 from test_viewer import short_session, texture_tool
 
 ZIP = os.environ.get("KELMORA_WINDOWS_ZIP", "")
@@ -53,6 +53,8 @@ class UnderWine(unittest.TestCase):
         with Viewer(cwd=self.unpacked, program=viewer_exe, env=WINE) as viewer:
             short_session(self, viewer, "1", 128, 120)  # V through GetKeyState, the user32 cursor
         self.assertEqual(console(viewer.stdout), "\n".join(CONSOLE) + "\n")
+        with Viewer(cwd=self.unpacked, program=viewer_exe + ["--batched"], env=WINE) as viewer:
+            short_session(self, viewer, "1", 128, 120, BATCHED_CONSOLE)
 
         status, out, _ = run(program=viewer_exe, cwd=self.unpacked,
                              env=dict(WINE, MESA_GL_VERSION_OVERRIDE="1.5"))
