@@ -36,11 +36,15 @@ file(MAKE_DIRECTORY ${NOISEUTILS_SRC_DIR})
 foreach(name noiseutils.h noiseutils.cpp)
     execute_process(
         COMMAND gzip -dc ${NOISEUTILS_DOC_DIR}/${name}.gz
-        OUTPUT_FILE ${NOISEUTILS_SRC_DIR}/${name}
+        OUTPUT_FILE ${NOISEUTILS_SRC_DIR}/${name}.new
         RESULT_VARIABLE unpack_result)
     if(NOT unpack_result EQUAL 0)
         message(FATAL_ERROR "could not unpack ${NOISEUTILS_DOC_DIR}/${name}.gz: reinstall the Debian package libnoise-dev")
     endif()
+    # Replaced only when changed: a new time stamp would rebuild everything at each configure.
+    execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different
+        ${NOISEUTILS_SRC_DIR}/${name}.new ${NOISEUTILS_SRC_DIR}/${name})
+    file(REMOVE ${NOISEUTILS_SRC_DIR}/${name}.new)
 endforeach()
 
 add_library(noiseutils STATIC ${NOISEUTILS_SRC_DIR}/noiseutils.cpp ${NOISEUTILS_SRC_DIR}/noiseutils.h)
