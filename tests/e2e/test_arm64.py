@@ -14,7 +14,8 @@ BUILD = os.environ.get("KELMORA_ARM64_BUILD", "")
 PROGRAMS = {name: os.path.join(BUILD, *path) for name, path in (
     ("viewer", ["kelmora"]), ("tool", ["tools", "kelmora-texture"]),
     ("tests", ["tests", "kelmora_unit_tests"]))}
-EMULATOR = ["qemu-aarch64-static", "-L", os.path.join(os.path.dirname(BUILD), "sysroot")]
+# The loader, the libraries and Mesa's llvmpipe: Debian's arm64 packages unpacked beside the build.
+EMULATOR = ["qemu-aarch64-static", "-L", os.path.join(BUILD, "..", "sysroot")]
 # Emulated, the shaders take tens of seconds to compile and a frame up to a tenth of a second.
 harness.SCALE = 6
 
