@@ -4,7 +4,7 @@
 # The arm64 libraries (and Mesa's llvmpipe, for the test) are Debian's arm64 packages with their
 # whole dependency closure, fetched through a private apt configuration made from the machine's
 # own sources and unpacked into build/arm64/sysroot: the machine gets no foreign architecture.
-# The sysroot is made once for a package list; its downloads are kept in build/arm64/apt.
+# The sysroot is made once; its downloads are kept in build/arm64/apt.
 # Exits 3, with the reason in build/arm64/unavailable.txt, when the stage does not apply here
 # (KELMORA_ARM64_SKIP gives a reason, a machine that is not x86-64) or the cross tools or the
 # arm64 packages cannot be had; any other failure is an error.
@@ -75,14 +75,18 @@ make_sysroot() {
     ln -s usr/lib "$sysroot/lib"
     ln -s usr/bin "$sysroot/bin"
     ln -s usr/sbin "$sysroot/sbin"
-    # "Inst NAME (VERSION RELEASE [ARCH])": the file apt saved is NAME_VERSION_ARCH.deb, ':' as %3a.
+    # "Inst NAME (VERSION RELEASES [ARCH])", with " []" after it where apt orders by hand: the
+    # file apt saved is NAME_VERSION_ARCH.deb, ':' written %3a.
     local name version arch debs=()
     while read -r name version arch; do
         debs+=("$apt/cache/archives/${name}_${version//:/%3a}_$arch.deb")
         dpkg-deb --fsys-tarfile "${debs[-1]}" | tar -x --keep-directory-symlink -C "$sysroot"
-    done < <(sed -En 's/^Inst ([^ ]+) \(([^ ]+) .*\[([^]]+)\]\)$/\1 \2 \3/p' <<<"$plan")
-    [[ ${#debs[@]} -gt 0 ]] || { echo "apt planned no package (log: $apt/log)"; exit 1; }
-    echo "$stamp" >"$sysroot/.packages"
+    done < <(sed -En 's/^Inst ([^ ]+) \(([^ ]+) [^[]*\[([^]]+)\]\).*/\1 \2 \3/p' <<<"$plan")
+    if [[ ${#debs[@]} -eq 0 || ${#debs[@]} -ne $(grep -c '^Inst ' <<<"$plan") ]]; then
+        echo "Unpacked ${#debs[@]} of the packages apt planned (log: $apt/log)"
+        exit 1
+    fi
+    echo "$stamp" >"$sysroot/.stamp"
     echo "Unpacked ${#debs[@]} arm64 packages ($(du -ch "${debs[@]}" | tail -n 1 | cut -f1)) into $sysroot"
 }
 
@@ -96,10 +100,11 @@ fi
 if ! "$root/tools/install-deps.sh" --arm64; then
     unavailable "The arm64 build needs the aarch64 cross compiler and qemu-user, which could not be installed"
 fi
-# Made again for another package list or Debian release (the cross compiler's must match).
+# Made again when this script (the package list, say) or the Debian release (the cross
+# compiler's must match) changes.
 # shellcheck source=/dev/null
-stamp="${packages[*]} for $(. /etc/os-release && echo "$VERSION_CODENAME")"
-if [[ $(cat "$sysroot/.packages" 2>/dev/null) != "$stamp" ]]; then
+stamp="$(sha1sum <"$0" | cut -c1-12) for $(. /etc/os-release && echo "$VERSION_CODENAME")"
+if [[ $(cat "$sysroot/.stamp" 2>/dev/null) != "$stamp" ]]; then
     echo "== arm64 libraries into $sysroot"
     make_sysroot
     # The build's cache names the libraries it found: it starts again with the new ones (and
