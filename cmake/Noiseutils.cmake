@@ -1,6 +1,7 @@
 # libnoise's companion utilities ship only as gzipped source inside libnoise-dev.
 # Unpack and build them here; they never enter the repository.
-set(NOISEUTILS_DOC_DIR /usr/share/doc/libnoise-dev/noiseutils)
+# A cross build takes them, and libnoise's headers, from its sysroot.
+set(NOISEUTILS_DOC_DIR ${CMAKE_SYSROOT}/usr/share/doc/libnoise-dev/noiseutils)
 set(NOISEUTILS_SRC_DIR ${CMAKE_BINARY_DIR}/noiseutils)
 
 if(NOT EXISTS ${NOISEUTILS_DOC_DIR}/noiseutils.cpp.gz OR NOT EXISTS ${NOISEUTILS_DOC_DIR}/noiseutils.h.gz)
@@ -16,8 +17,8 @@ if(WIN32)
         message(FATAL_ERROR "cross-built libnoise not found in ${KELMORA_WINDOWS_PREFIX}: run tools/build-windows.sh")
     endif()
 else()
-    if(NOT EXISTS /usr/include/libnoise/noise.h)
-        message(FATAL_ERROR "libnoise headers not found in /usr/include/libnoise: install the Debian package libnoise-dev")
+    if(NOT EXISTS ${CMAKE_SYSROOT}/usr/include/libnoise/noise.h)
+        message(FATAL_ERROR "libnoise headers not found in ${CMAKE_SYSROOT}/usr/include/libnoise: install the Debian package libnoise-dev")
     endif()
     find_library(NOISE_LIBRARY noise)
     if(NOT NOISE_LIBRARY)
@@ -28,7 +29,7 @@ else()
     set(NOISE_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
     file(MAKE_DIRECTORY ${NOISE_INCLUDE_DIR})
     if(NOT EXISTS ${NOISE_INCLUDE_DIR}/noise)
-        file(CREATE_LINK /usr/include/libnoise ${NOISE_INCLUDE_DIR}/noise SYMBOLIC)
+        file(CREATE_LINK ${CMAKE_SYSROOT}/usr/include/libnoise ${NOISE_INCLUDE_DIR}/noise SYMBOLIC)
     endif()
 endif()
 
@@ -36,11 +37,15 @@ file(MAKE_DIRECTORY ${NOISEUTILS_SRC_DIR})
 foreach(name noiseutils.h noiseutils.cpp)
     execute_process(
         COMMAND gzip -dc ${NOISEUTILS_DOC_DIR}/${name}.gz
-        OUTPUT_FILE ${NOISEUTILS_SRC_DIR}/${name}
+        OUTPUT_FILE ${NOISEUTILS_SRC_DIR}/${name}.new
         RESULT_VARIABLE unpack_result)
     if(NOT unpack_result EQUAL 0)
         message(FATAL_ERROR "could not unpack ${NOISEUTILS_DOC_DIR}/${name}.gz: reinstall the Debian package libnoise-dev")
     endif()
+    # Replaced only when changed: a new time stamp would rebuild everything at each configure.
+    execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different
+        ${NOISEUTILS_SRC_DIR}/${name}.new ${NOISEUTILS_SRC_DIR}/${name})
+    file(REMOVE ${NOISEUTILS_SRC_DIR}/${name}.new)
 endforeach()
 
 add_library(noiseutils STATIC ${NOISEUTILS_SRC_DIR}/noiseutils.cpp ${NOISEUTILS_SRC_DIR}/noiseutils.h)

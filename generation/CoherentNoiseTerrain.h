@@ -35,6 +35,8 @@ public:
     void setSize(int newSize) { size = newSize; }
 
     void generateTexture() override;
+    // Raises noise::ExceptionUnknown when the file cannot be written.
+    void writeTexture(const char* path);
 };
 
 // The one terrain source; the block terrain reads its heights every frame.

@@ -21,7 +21,9 @@ constexpr const char* texturePath = "../data/terrainTex.bmp";
 
 }  // namespace
 
-void CoherentNoiseTerrain::generateTexture() {
+void CoherentNoiseTerrain::generateTexture() { writeTexture(texturePath); }
+
+void CoherentNoiseTerrain::writeTexture(const char* path) {
     textureRenderer.SetSourceNoiseMap(heightMap);
     textureRenderer.SetDestImage(textureImage);
 
@@ -35,12 +37,12 @@ void CoherentNoiseTerrain::generateTexture() {
     // Opening a FIFO for writing blocks until a reader comes: only a regular file, or none yet,
     // may be replaced. Anything else fails as an unwritable file does.
     struct stat status;
-    if (stat(texturePath, &status) == 0 && !S_ISREG(status.st_mode)) {
+    if (stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
         throw noise::ExceptionUnknown();
     }
 
     noise::utils::WriterBMP writer;
     writer.SetSourceImage(textureImage);
-    writer.SetDestFilename(texturePath);
+    writer.SetDestFilename(path);
     writer.WriteDestFile();
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the viewer needs; with --test, also what its tests need; with
 # --windows, the cross compiler and Wine for the Windows build and its test; with --arm64, the
-# aarch64 cross compiler, qemu-user and the arm64 libraries for the arm64 build and its test.
+# aarch64 cross compiler and qemu-user for the arm64 build and its test.
 # Only missing packages are installed, so a ready machine needs no network. With --list last (or
 # alone), it only prints those missing packages.
 set -euo pipefail
@@ -24,10 +24,9 @@ if [[ "${1:-}" == "--windows" ]]; then
     packages+=(g++-mingw-w64-x86-64-win32 wine wine64 libxcursor1 python3 googletest distro-info-data)
 fi
 if [[ "${1:-}" == "--arm64" ]]; then
-    # Co-installed beside the machine's own as a foreign architecture. Not libnoise: its packages
-    # are not multiarch (tools/build-arm64.sh unpacks them into a folder of its own).
-    packages+=(g++-aarch64-linux-gnu qemu-user-static python3 freeglut3-dev:arm64 libglew-dev:arm64
-              libglu1-mesa-dev:arm64 libx11-dev:arm64 libgl1-mesa-dri:arm64 libgtest-dev:arm64)
+    # Native packages only: tools/build-arm64.sh fetches the arm64 libraries into a sysroot of
+    # its own.
+    packages+=(g++-aarch64-linux-gnu qemu-user-static python3)
 fi
 
 missing=()
@@ -49,9 +48,6 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 echo "Installing: ${missing[*]}"
 log=$(mktemp)
-if [[ "${missing[*]}" == *:arm64* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
-    $sudo dpkg --add-architecture arm64
-fi
 # Another apt run (an unattended upgrade, say) may hold the lock for a while: wait for it.
 wait_lock=(-o DPkg::Lock::Timeout=600)
 if ! { $sudo apt-get "${wait_lock[@]}" update -qq &&

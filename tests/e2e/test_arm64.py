@@ -14,7 +14,11 @@ BUILD = os.environ.get("KELMORA_ARM64_BUILD", "")
 PROGRAMS = {name: os.path.join(BUILD, *path) for name, path in (
     ("viewer", ["kelmora"]), ("tool", ["tools", "kelmora-texture"]),
     ("tests", ["tests", "kelmora_unit_tests"]))}
-EMULATOR = ["qemu-aarch64-static", "-L", "/"]
+# The loader, the libraries and Mesa's llvmpipe: Debian's arm64 packages unpacked beside the build.
+SYSROOT = os.path.join(BUILD, "..", "sysroot")
+EMULATOR = ["qemu-aarch64-static", "-L", SYSROOT]
+# Named in full: qemu would fall back to a machine's own arm64 Mesa, where the sysroot had none.
+DRIVERS = {"LIBGL_DRIVERS_PATH": os.path.join(SYSROOT, "usr", "lib", "aarch64-linux-gnu", "dri")}
 # Emulated, the shaders take tens of seconds to compile and a frame up to a tenth of a second.
 harness.SCALE = 6
 
@@ -27,7 +31,7 @@ class UnderQemu(unittest.TestCase):
         self.assertIn("[  PASSED  ]", done.stdout)
 
     def test_the_viewer_and_the_texture_tool(self):
-        with Viewer(program=EMULATOR + [PROGRAMS["viewer"]]) as viewer:
+        with Viewer(program=EMULATOR + [PROGRAMS["viewer"]], env=DRIVERS) as viewer:
             short_session(self, viewer, "6", 4, 30)
         self.assertEqual(viewer.stdout, "\n".join(CONSOLE) + "\n")
         with tempfile.TemporaryDirectory() as folder:

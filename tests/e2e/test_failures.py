@@ -80,21 +80,31 @@ class TextureTool(unittest.TestCase):
         self.assertEqual((width, height, len(first)), (4, 4, 54 + 4 * 12))
         self.tool("4")
         self.assertEqual(self.picture()[2], first)  # the same second, the same terrain
+        for name, args in (("a", ("-o", "a", "4")), ("b", ("4", "--output=b")),
+                           ("c", ("--output", "c", "4"))):
+            self.assertEqual(self.tool(*args), (0, name + "\n", ""))
+            self.assertEqual(Path(self.work, name).read_bytes(), first)
 
     def test_options_bad_arguments_and_unwritable_files(self):
         version = "kelmora-texture (Kelmora) " + os.environ["KELMORA_VERSION"]
-        for args, first in ((("--help",), "Usage: kelmora-texture [SIZE]"), (("4", "--version"), version)):
+        usage = "Usage: kelmora-texture [-o FILE] [SIZE]"
+        for args, first in ((("--help",), usage), (("4", "--version"), version)):
             status, out, err = self.tool(*args)
             self.assertEqual((status, out.splitlines()[0], err), (0, first, ""))
-        for args in (("0",), ("513",), ("x4",), ("",), ("4", "4"), ("--size",)):
+        self.assertIn("\n  -o, --output=FILE ", self.tool("--help")[1])
+        for args in (("0",), ("513",), ("x4",), ("",), ("4", "4"), ("--size",), ("-o",),
+                     ("4", "--output")):
             status, out, err = self.tool(*args)
             self.assertEqual((status, out), (2, ""), args)
-            self.assertIn("\nUsage: kelmora-texture [SIZE]\n", err)
+            self.assertIn(f"\n{usage}\n", err)
+        cannot = ("kelmora-texture: cannot write {}: its folder must exist and be writable"
+                  " (choose the file with -o FILE)\n")
         os.mkfifo(self.bmp)  # writing would wait for a reader
-        self.assertEqual(self.tool(), (1, "", "kelmora-texture: cannot write ../data/terrainTex.bmp\n"))
+        self.assertEqual(self.tool(), (1, "", cannot.format("../data/terrainTex.bmp")))
         os.remove(self.bmp)
         os.rmdir(os.path.dirname(self.bmp))
-        self.assertEqual(self.tool()[0], 1)
+        for args, path in (((), "../data/terrainTex.bmp"), (("-o", "none/x.bmp"), "none/x.bmp")):
+            self.assertEqual(self.tool(*args), (1, "", cannot.format(path)))
 
 
 if __name__ == "__main__":

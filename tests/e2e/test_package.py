@@ -38,9 +38,10 @@ class UnpackedPackage(unittest.TestCase):
 
             launcher = os.path.join(root, "usr", "bin", "kelmora")
             self.assertIn(f"kelmora {version}\n", checked(self, launcher, "--version"))
-            # Every file that names the release names the package's version.
+            # Every file that names the release names the package's version; the tool's page, -o.
             for path, mark in (("man/man1/kelmora.1.gz", f'"Kelmora {version}"'),
                                ("man/man1/kelmora-texture.1.gz", f'"Kelmora {version}"'),
+                               ("man/man1/kelmora-texture.1.gz", "\\-\\-output="),
                                ("doc/kelmora/changelog.gz", f"kelmora ({version})"),
                                ("metainfo/org.kelmora.Kelmora.metainfo.xml", f'"{version}"'),
                                ("metainfo/org.kelmora.Kelmora.metainfo.xml", f">{homepage}<")):
