@@ -34,6 +34,14 @@ void addRuns(Spans& spans, uint64_t blocks, float height) {
     }
 }
 
+// What a column's runs of filled blocks fill, as the block loop's walk kept them; a column with
+// too many to keep adds nothing, so it hides nothing.
+void addKept(Spans& spans, const ChosenBlocks::Runs& runs) {
+    for (int n = 0; n < runs.count && !runs.tooMany(); ++n) {
+        spans.add(runs.low[n], runs.high[n]);
+    }
+}
+
 // Whether some point of the box of half-side coverReach around `centre` lies within the near
 // plane's reach of the eye.
 bool coverNearEye(const BatchView& view, const float* centre) {
@@ -75,8 +83,12 @@ struct BatchBuilder::Frame {
     int side;
     const BatchView& view;
 
-    uint64_t filled(int i, int j) const {
-        return i >= 0 && j >= 0 && i < side && j < side ? chosen.filled[i * side + j] : 0;
+    bool inside(int i, int j) const { return i >= 0 && j >= 0 && i < side && j < side; }
+    uint64_t filled(int i, int j) const { return inside(i, j) ? chosen.filled[i * side + j] : 0; }
+    void addRunsOf(Spans& spans, int i, int j) const {
+        if (inside(i, j)) {
+            addKept(spans, chosen.filledRuns[i * side + j]);
+        }
     }
     float height(int i, int j) const { return heights[j * side + i]; }
     bool facingAway(float plane, int axis, bool outward) const {
@@ -223,10 +235,7 @@ void BatchBuilder::emitPiece(int f, const float* centre, const float* low, const
 void BatchBuilder::occupancy(const Frame& frame, int a, int b, Spans& out) const {
     for (int di = 0; di < 2; ++di) {
         for (int dj = 0; dj < 2; ++dj) {
-            const uint64_t blocks = frame.filled(a + di, b + dj);
-            if (blocks != 0) {
-                addRuns(out, blocks, frame.height(a + di, b + dj));
-            }
+            frame.addRunsOf(out, a + di, b + dj);
         }
     }
 }
@@ -321,12 +330,11 @@ void BatchBuilder::sidePieces(const Frame& frame, int i, int j, uint64_t blocks,
             Spans beyond;
             occupancy(frame, cell[0], cell[2], beyond);
             shown[upper].subtract(beyond);
-            int next[3] = {i, 0, j};
-            ++next[across];
-            const uint64_t later = frame.filled(next[0], next[2]);
-            if (upper == 1 && later != 0) {
+            if (upper == 1) {
+                int next[3] = {i, 0, j};
+                ++next[across];
                 Spans laterFaces;
-                addRuns(laterFaces, later, frame.height(next[0], next[2]));
+                frame.addRunsOf(laterFaces, next[0], next[2]);
                 shown[upper].subtract(laterFaces);
             }
             if (shown[upper].overflowed) {

@@ -1,11 +1,10 @@
 #pragma once
 
-// A set of closed intervals of height, kept sorted and apart. It holds as many as a column of
-// up to 64 layers can need; a set that would need more marks itself overflowed, and its users
-// then take it as hiding nothing.
+// A set of closed intervals of height, kept sorted and apart. A set that would need more than it
+// holds marks itself overflowed, and its users then take it as hiding nothing.
 class Spans {
 public:
-    static constexpr int capacity = 40;
+    static constexpr int capacity = 16;
 
     // Adds [low, high], joining the intervals it meets or touches.
     void add(float low, float high);

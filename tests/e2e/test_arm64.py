@@ -7,7 +7,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import CONSOLE, Viewer
+from harness import BATCHED_CONSOLE, CONSOLE, Viewer
 from test_viewer import short_session, texture_tool
 
 BUILD = os.environ.get("KELMORA_ARM64_BUILD", "")
@@ -34,6 +34,9 @@ class UnderQemu(unittest.TestCase):
         with Viewer(program=EMULATOR + [PROGRAMS["viewer"]], env=DRIVERS) as viewer:
             short_session(self, viewer, "6", 4, 30)
         self.assertEqual(viewer.stdout, "\n".join(CONSOLE) + "\n")
+        batched = EMULATOR + [PROGRAMS["viewer"], "--batched"]
+        with Viewer(program=batched, env=DRIVERS) as viewer:
+            short_session(self, viewer, "6", 4, 30, BATCHED_CONSOLE)
         with tempfile.TemporaryDirectory() as folder:
             texture_tool(self, EMULATOR + [PROGRAMS["tool"]], folder)
 

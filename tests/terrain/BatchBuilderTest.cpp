@@ -30,6 +30,13 @@ BatchBuilder cubeBuilder() {
     return BatchBuilder(blockTerrain.vertices, blockTerrain.indices);
 }
 
+// Block k of column c = i * side + j drawn filled, as the loop's walk hands it on.
+void choose(ChosenBlocks& chosen, const float* heights, int side, int c, int k) {
+    const int i = c / side;
+    const int j = c % side;
+    chosen(float(i), blockY(heights[j * side + i], k), float(j), c, k, BlockDraw::filled);
+}
+
 BatchView viewFrom(float x, float y, float z, float nearReach = 1.3f) {
     return {{x, y, z}, true, nearReach};
 }
@@ -124,12 +131,17 @@ TEST(BatchBuilder, SendsTheSurfaceOfTheFilledCubesEachPointOnce) {
         ChosenBlocks chosen;
         chosen.reserve(side * side);
         float heights[side * side];
+        for (float& height : heights) {
+            height = 13.0f + 3.0f * unit(random);
+        }
+        // Chosen as the block loop's walk chooses them: columns in order, each upwards.
         for (int c = 0; c < side * side; ++c) {
-            heights[c] = 13.0f + 3.0f * unit(random);
             const int from = static_cast<int>(unit(random) * 3);
             const int to = from + static_cast<int>(unit(random) * layers);
             for (int k = from; k < std::min(to, layers); ++k) {
-                chosen.filled[c] |= unit(random) < 0.9f ? uint64_t{1} << k : 0;
+                if (unit(random) < 0.9f) {
+                    choose(chosen, heights, side, c, k);
+                }
             }
         }
         const float eye[3] = {-9.0f + 26.0f * unit(random), 30.0f + 10.0f * unit(random),
@@ -208,9 +220,11 @@ TEST(BatchBuilder, BlocksNearTheEyeKeepEveryFaceItSees) {
     ChosenBlocks chosen;
     chosen.reserve(9);
     float heights[9];
+    std::fill(heights, heights + 9, 14.5f);
     for (int c = 0; c < 9; ++c) {
-        heights[c] = 14.5f;
-        chosen.filled[c] = 0b111;
+        for (int k = 0; k < 3; ++k) {
+            choose(chosen, heights, 3, c, k);
+        }
     }
     // The eye inside the middle column, between its first two blocks.
     Collect out;
