@@ -131,7 +131,7 @@ class Screen:
         return bytes(c for p in self.pixels(rect) for c in p)
 
 
-def settled(take, rect=TERRAIN, unlike=None, timeout=30):
+def settled(take, rect=TERRAIN, unlike=None, timeout=60):
     """take()'s screen once two in a row agree in rect (and differ from unlike's)."""
     shots = [take()]
 

@@ -82,7 +82,7 @@ const Step flight[] = {
     {400, 300, {}, true},   {400, 300, {}},      {380, 310, {vk::q}}, {400, 300, {vk::up}},
     {400, 200, {vk::down}}, {460, 300, {vk::a}}, {400, 380, {vk::z}}, {200, 300, {vk::s}},
 };
-constexpr int framesPerStep = 5;
+constexpr int framesPerStep = 3;
 
 // The blocks the batched renderer chose in its last frame, in the loop's order.
 std::vector<Drawn> batchedDraws() {
