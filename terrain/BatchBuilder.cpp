@@ -372,8 +372,7 @@ void BatchBuilder::sidePieces(const Frame& frame, int i, int j, uint64_t blocks,
 }
 
 long BatchBuilder::buildFaces(const ChosenBlocks& chosen, const float* heights, int side,
-                              int layers, const BatchView& view, VertexChunks& out) const {
-    (void)layers;
+                              const BatchView& view, VertexChunks& out) const {
     const Frame frame = {chosen, heights, side, view};
     QuadWriter quads(out);
     for (int i = 0; i < side; ++i) {

@@ -40,7 +40,7 @@ public:
     BatchBuilder(const CubeVertex* cube, const unsigned char* indices);
 
     // Returns the quads written.
-    long buildFaces(const ChosenBlocks& chosen, const float* heights, int side, int layers,
+    long buildFaces(const ChosenBlocks& chosen, const float* heights, int side,
                     const BatchView& view, VertexChunks& out) const;
     // Returns the segments written.
     long buildLines(const ChosenBlocks& chosen, const float* heights, int side,

@@ -80,7 +80,7 @@ __attribute__((flatten)) void BatchedRenderer::render(BlockTerrain& terrain, flo
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer);
     setArrayPointers();
     drawing = GL_TRIANGLES;
-    lastQuads = builder->buildFaces(chosen, noiseTerrain.heights, side, layers, view, *this);
+    lastQuads = builder->buildFaces(chosen, noiseTerrain.heights, side, view, *this);
     drawing = GL_LINES;
     lastSegments = builder->buildLines(chosen, noiseTerrain.heights, side, *this);
 

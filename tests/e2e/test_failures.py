@@ -20,6 +20,15 @@ class Platform(unittest.TestCase):
         self.assertEqual((status, out), (1, ""))
         self.assertIn("failed to open display", err)
 
+    def test_the_options_answer_on_the_console(self):
+        status, out, err = run(["--help"], display=False)
+        self.assertEqual((status, err, "  --batched  " in out), (0, "", True))
+        status, out, _ = run(["--version"], display=False)
+        self.assertEqual((status, out.splitlines()[0]), (0, "kelmora " + os.environ["KELMORA_VERSION"]))
+        status, out, err = run(["-display", ":99", "--bogus"], display=False)
+        self.assertEqual((status, out, err.splitlines()[0]),
+                         (2, "", "kelmora: unrecognized option '--bogus'"))
+
 
 class ShaderFiles(unittest.TestCase):
     def viewer_with(self, name, spoil):

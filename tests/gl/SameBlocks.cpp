@@ -1,32 +1,16 @@
 // The batched renderer draws exactly the blocks the block loop draws, filled and as lines: over a
-// flight at every grid size, with V released and held, the loop's own draws (each cube's draw
-// call and the translation before it) are compared, frame by frame and block by block, with the
-// blocks the batched renderer chose for the same frame, flown again from the same start.
-#include <GL/glew.h>
+// flight at every grid size, from the start and from beside the field, with V released and held,
+// each frame is drawn from one state by the loop, whose cube draws (each draw call and the
+// translation before it) are counted here and not drawn, and by the batched renderer, whose
+// chosen blocks must be those, block for block.
+#include "tools/TwinFrames.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <initializer_list>
-#include <vector>
 
-#include "app/Callbacks.h"
-#include "app/ShellSettings.h"
-#include "app/Startup.h"
-#include "camera/Camera.h"
 #include "generation/CoherentNoiseTerrain.h"
-#include "platform/FakeInput.h"
-#include "platform/VirtualKeys.h"
-#include "terrain/BatchedRenderer.h"
 #include "terrain/BlockRules.h"
-#include "terrain/BlockTerrain.h"
-
-extern "C" time_t time(time_t* out) noexcept {
-    constexpr time_t pinned = 1700000000;
-    if (out != nullptr) {
-        *out = pinned;
-    }
-    return pinned;
-}
 
 namespace {
 
@@ -38,26 +22,28 @@ struct Drawn {
     }
 };
 
-// The loop's draws of the frame being drawn; its cubes are not handed to the driver.
 std::vector<Drawn> loopDraws;
 float translation[3];
+
+template <typename F>
+F real(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
 
 }  // namespace
 
 extern "C" void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    using Translate = void (*)(GLfloat, GLfloat, GLfloat);
-    static const auto real = reinterpret_cast<Translate>(dlsym(RTLD_NEXT, "glTranslatef"));
+    static const auto translate = real<void (*)(GLfloat, GLfloat, GLfloat)>("glTranslatef");
     translation[0] = x;
     translation[1] = y;
     translation[2] = z;
-    real(x, y, z);
+    translate(x, y, z);
 }
 
 extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
-    using Draw = void (*)(GLenum, GLsizei, GLenum, const void*);
-    static const auto real = reinterpret_cast<Draw>(dlsym(RTLD_NEXT, "glDrawElements"));
+    static const auto draw = real<void (*)(GLenum, GLsizei, GLenum, const void*)>("glDrawElements");
     if (type != GL_UNSIGNED_BYTE) {
-        real(mode, count, type, indices);  // the batched renderer's
+        draw(mode, count, type, indices);  // the batched renderer's quads
         return;
     }
     loopDraws.push_back({translation[0], translation[1], translation[2],
@@ -66,39 +52,18 @@ extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 
 namespace {
 
-FakeInput input;
-
-struct Step {
-    int cursorX, cursorY;
-    std::initializer_list<int> keys;
-    bool nearTheField = false;  // the eye first put down beside the field, looking at it
-};
-
-// Turns that take the origin's box out of view and back, walks into reach and out again, from
-// the start and then from beside the field.
-const Step flight[] = {
-    {400, 300, {}},         {400, 300, {}},      {700, 300, {vk::w}}, {100, 300, {vk::w}},
-    {400, 420, {vk::z}},    {430, 290, {vk::d}}, {1400, 300, {}},     {-600, 300, {}},
-    {400, 300, {}, true},   {400, 300, {}},      {380, 310, {vk::q}}, {400, 300, {vk::up}},
-    {400, 200, {vk::down}}, {460, 300, {vk::a}}, {400, 380, {vk::z}}, {200, 300, {vk::s}},
-};
-constexpr int framesPerStep = 3;
-
 // The blocks the batched renderer chose in its last frame, in the loop's order.
 std::vector<Drawn> batchedDraws() {
     std::vector<Drawn> drawn;
     const int size = noiseTerrain.getSize();
-    for (int i = 0; i < size; ++i) {
-        for (int j = 0; j < size; ++j) {
-            const uint64_t filled = batchedRenderer.chosen.filled[i * size + j];
-            const uint64_t lines = batchedRenderer.chosen.lines[i * size + j];
-            for (int k = 0; k < 64; ++k) {
-                const float y = blockY(noiseTerrain.heights[j * size + i], k);
-                if ((filled >> k & 1) != 0) {
-                    drawn.push_back({float(i), y, float(j), BlockDraw::filled});
-                }
-                if ((lines >> k & 1) != 0) {
-                    drawn.push_back({float(i), y, float(j), BlockDraw::lines});
+    for (int c = 0; c < size * size; ++c) {
+        for (int k = 0; k < 64; ++k) {
+            const float y = blockY(noiseTerrain.heights[(c % size) * size + c / size], k);
+            for (BlockDraw how : {BlockDraw::filled, BlockDraw::lines}) {
+                const auto& chosen = how == BlockDraw::filled ? batchedRenderer.chosen.filled
+                                                              : batchedRenderer.chosen.lines;
+                if ((chosen[c] >> k & 1) != 0) {
+                    drawn.push_back({float(c / size), y, float(c % size), how});
                 }
             }
         }
@@ -106,67 +71,50 @@ std::vector<Drawn> batchedDraws() {
     return drawn;
 }
 
-// Flies the whole flight from a fresh grid; each frame's blocks go to `frames`.
-void flyFrom(unsigned char sizeKey, bool batched, bool vHeld,
-             std::vector<std::vector<Drawn>>& frames) {
-    onKeyboard(sizeKey, 0, 0);
-    camera->place(50.0f, 120.0f, 250.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
-    accumulatedPitch = 0.0f;
-    batchedDrawing = batched;
-    for (const Step& step : flight) {
-        if (step.nearTheField) {
-            const float middle = noiseTerrain.getSize() / 2.0f;
-            camera->place(middle + 30.0f, 70.0f, 2.0f * middle + 40.0f, middle, 20.0f, middle, 0.0f,
-                          1.0f, 0.0f);
-        }
-        for (int n = 0; n < framesPerStep; ++n) {
-            input.releaseAllKeys();
-            for (int key : step.keys) {
-                input.setKey(key, true);
-            }
-            input.setKey(vk::v, vHeld);
-            input.setCursor(n == 0 ? step.cursorX : 400, n == 0 ? step.cursorY : 300);
-            loopDraws.clear();
-            onDisplay();
-            frames.push_back(batched ? batchedDraws() : loopDraws);
-        }
-    }
-}
+// Turns that take the origin's box out of view and back, walks into reach and out.
+const std::initializer_list<twin::Step> flight = {
+    {3, 400, 300, {}},      {3, 700, 300, {vk::w}}, {3, 100, 300, {vk::w}},
+    {3, 400, 420, {vk::z}}, {3, 1400, 300, {}},     {3, -600, 300, {}},
+    {8, 400, 300, {vk::w}}, {3, 380, 310, {vk::q}}, {3, 400, 200, {vk::down}},
+    {3, 460, 300, {vk::a}}, {8, 400, 380, {vk::z}}, {3, 200, 300, {vk::s}},
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    setActiveInput(&input);
-    input.setCursor(400, 300);
-    batchedDrawing = true;
-    startUp(&argc, argv);
+    twin::startUp(&argc, argv);
     int failures = 0;
-    for (unsigned char key : {'1', '2', '3', '4', '5', '6'}) {
-        for (bool vHeld : {false, true}) {
-            std::vector<std::vector<Drawn>> loop;
-            std::vector<std::vector<Drawn>> batched;
-            flyFrom(key, false, vHeld, loop);
-            flyFrom(key, true, vHeld, batched);
-            long filled = 0;
-            long lines = 0;
-            for (std::size_t frame = 0; frame < loop.size(); ++frame) {
-                for (const Drawn& d : loop[frame]) {
-                    filled += d.how == BlockDraw::filled;
-                    lines += d.how == BlockDraw::lines;
-                }
-                if (loop[frame] != batched[frame]) {
-                    std::printf(
-                        "grid %d, V %s, frame %zu: the loop drew %zu blocks, the batched "
-                        "renderer %zu, not the same\n",
-                        noiseTerrain.getSize(), vHeld ? "held" : "released", frame + 1,
-                        loop[frame].size(), batched[frame].size());
-                    ++failures;
-                    break;
-                }
+    for (const char* key = "123456"; *key != '\0'; ++key) {
+        for (int start = 0; start < 4; ++start) {
+            const bool vHeld = start % 2 == 1;
+            twin::startAt(static_cast<unsigned char>(*key));
+            if (start >= 2) {
+                const float middle = noiseTerrain.getSize() / 2.0f;
+                camera->place(middle + 30.0f, 70.0f, 2.0f * middle + 40.0f, middle, 20.0f, middle,
+                              0.0f, 1.0f, 0.0f);
             }
-            std::printf("grid %d, V %s: %zu frames, %ld filled and %ld line blocks drawn alike\n",
-                        noiseTerrain.getSize(), vHeld ? "held" : "released", loop.size(), filled,
-                        lines);
+            int frames = 0;
+            int unlike = 0;
+            long drawn[2] = {0, 0};
+            twin::fly(flight, vHeld, [&] {
+                const float still = 0.0f;
+                twin::drawTwice(1, &still, [](int n) {
+                    if (n == 0) {
+                        loopDraws.clear();  // the batched frame draws no cube of its own
+                    }
+                });
+                unlike += loopDraws != batchedDraws();
+                ++frames;
+                for (const Drawn& block : loopDraws) {
+                    ++drawn[block.how == BlockDraw::lines];
+                }
+            });
+            std::printf(
+                "grid %d, from %s, V %s: %d of %d frames unlike; %ld filled and %ld line "
+                "blocks\n",
+                noiseTerrain.getSize(), start < 2 ? "the start" : "beside the field",
+                vHeld ? "held" : "released", unlike, frames, drawn[0], drawn[1]);
+            failures += unlike;
         }
     }
     return failures == 0 ? 0 : 1;
