@@ -11,10 +11,13 @@
 #include <new>
 
 #include "app/Callbacks.h"
+#include "app/ShellSettings.h"
 #include "app/Startup.h"
 #include "generation/CoherentNoiseTerrain.h"
 #include "platform/FakeInput.h"
 #include "platform/VirtualKeys.h"
+#include "terrain/BatchedRenderer.h"
+#include "terrain/BlockTerrain.h"
 
 // The terrain is generated during static initialisation: this must work before main.
 extern "C" time_t time(time_t* out) noexcept {
@@ -132,6 +135,15 @@ int main(int argc, char** argv) {
         noiseTerrain.heights[column] = 13.0f;
     }
     still(2, {vk::v});
+
+    // The batched renderer, its buffers made here so that start-up stays as it is by default:
+    // a rebuild at 128, V held, both shading paths.
+    batchedRenderer.createBuffers(blockTerrain);
+    batchedDrawing = true;
+    onKeyboard('1', 0, 0);
+    still(2, {vk::v});
+    onKeyboard('g', 0, 0);
+    still(1, {vk::v});
 
     std::printf("frames allocated %ld times\n", allocations);
     return allocations == 0 ? 0 : 1;
