@@ -34,7 +34,7 @@ echo "## Machine"
 echo
 echo "- nproc: $(nproc)"
 echo "- CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
-echo "- Mesa: $(dpkg-query -W -f='${Version}' libgl1-mesa-dri 2>/dev/null || echo unknown)"
+echo "- Mesa: $(dpkg-query -W -f='${Version}' "libgl1-mesa-dri:$(dpkg --print-architecture)" 2>/dev/null || echo unknown)"
 echo "- load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 
