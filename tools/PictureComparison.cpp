@@ -57,7 +57,6 @@ const Pose poses[] = {
     {"just above the plains", {{22, 400, 300, {vk::z}}, {10, 400, 300, {vk::w, vk::left}}}, false},
     {"below the surface", {{20, 400, 300, {vk::z}}}, true},
     {"below, looking up and back", {{1, 800, 40, {}}, {12, 400, 300, {vk::s}}}, false},
-    {"turned round, risen far above", {{1, -2742, 300, {}}, {150, 400, 300, {vk::q}}}, false},
 };
 
 struct Difference {
