@@ -52,7 +52,8 @@ void BatchedRenderer::close(int count) {
     if (count == 0) {
         return;
     }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, count * sizeof(BatchVertex), staging.get());
+    // A new store for each chunk: a driver still drawing from the last one need not wait.
+    glBufferData(GL_ARRAY_BUFFER, count * sizeof(BatchVertex), staging.get(), GL_STREAM_DRAW);
     if (drawing == GL_TRIANGLES) {
         glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
     } else {
