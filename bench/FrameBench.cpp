@@ -537,24 +537,19 @@ int main(int argc, char** argv) {
     const KeyTimes batchedKey = timeKeyOne();
     batchedDrawing = false;
 
-    for (int size : gridSizes) {
-        for (bool vHeld : {false, true}) {
-            const std::string name =
-                "Frame/" + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
-            benchmark::RegisterBenchmark(name.c_str(), frameBenchmark, size, vHeld)
-                ->Iterations(pairsFor(size, vHeld))
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-        }
-    }
-    for (int size : gridSizes) {
-        for (bool vHeld : {false, true}) {
-            const std::string name =
-                "Batched/" + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
-            benchmark::RegisterBenchmark(name.c_str(), batchedBenchmark, size, vHeld)
-                ->Iterations(pairsFor(size, vHeld))
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
+    using Timed = void (*)(benchmark::State&, int, bool);
+    const std::pair<const char*, Timed> kinds[] = {{"Frame/", frameBenchmark},
+                                                   {"Batched/", batchedBenchmark}};
+    for (const auto& [kind, timed] : kinds) {
+        for (int size : gridSizes) {
+            for (bool vHeld : {false, true}) {
+                const std::string name =
+                    kind + std::to_string(size) + (vHeld ? "/V_held" : "/V_released");
+                benchmark::RegisterBenchmark(name.c_str(), timed, size, vHeld)
+                    ->Iterations(pairsFor(size, vHeld))
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMillisecond);
+            }
         }
     }
     if (const char* other = std::getenv("KELMORA_OTHER_PHONG")) {
