@@ -44,7 +44,8 @@ class UnpackedPackage(unittest.TestCase):
                                ("man/man1/kelmora-texture.1.gz", "\\-\\-output="),
                                ("doc/kelmora/changelog.gz", f"kelmora ({version})"),
                                ("metainfo/org.kelmora.Kelmora.metainfo.xml", f'"{version}"'),
-                               ("metainfo/org.kelmora.Kelmora.metainfo.xml", f">{homepage}<")):
+                               ("metainfo/org.kelmora.Kelmora.metainfo.xml",
+                                f'<url type="homepage">{homepage}</url>')):
                 opener = gzip.open if path.endswith(".gz") else open
                 with opener(os.path.join(share, path), "rt") as source:
                     self.assertIn(mark, source.read(), path)
