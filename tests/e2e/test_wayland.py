@@ -83,9 +83,13 @@ class Session:  # sway with Xwayland on a headless output, and the programs star
         lines = self.run("xdotool", command, "--shell", *args).decode().split()
         return [int(v) for k, v in (line.split("=") for line in lines) if k in "X Y WIDTH HEIGHT"]
 
-    def geometry(self, *search):
-        window = wait_until(lambda: self.run("xdotool", "search", *search).split(), 30, search)
-        return self.xdotool("getwindowgeometry", window[0].decode())
+    def geometry(self, *search, program=None):
+        def found():  # a program that ended will show no window: say so, not wait
+            if program is not None and program.poll() is not None:
+                raise AssertionError(f"{search} ended with status {program.returncode}")
+            return self.run("xdotool", "search", *search).split()
+        # A loaded machine can take a while to start a GL program in Xwayland.
+        return self.xdotool("getwindowgeometry", wait_until(found, 60, search)[0].decode())
 
 
 class TiledBesideAnotherWindow(unittest.TestCase):
@@ -111,8 +115,17 @@ class TiledBesideAnotherWindow(unittest.TestCase):
             viewer = session.start([session.copy("KELMORA_VIEWER")], stderr=errors, env=environment(
                 session.display, 1500000000,
                 dict(session.env, LD_PRELOAD=session.copy("KELMORA_FIXED_TIME_LIB"))))
-            wait_until(lambda: session.geometry("--name", TITLE)[0] > 0, 30, "the window tiled")
-            left, top, width, height = session.geometry("--name", TITLE)
+
+            def tiled():  # placed right of the other window
+                shape = session.geometry("--name", TITLE, program=viewer)
+                return shape if shape[0] > 0 else None
+
+            try:
+                left, top, width, height = wait_until(tiled, 30, "the window tiled")
+            except AssertionError:
+                errors.seek(0)
+                print("The viewer's errors:\n" + errors.read(), file=sys.stderr)
+                raise
             # Keys reach the focused window (xdotool's go through Xwayland, not sway).
             focus = f"[title=\"{TITLE}\"] focus"
             session.swaymsg(focus)
