@@ -335,6 +335,18 @@ def main():
         if chosen and number not in chosen:
             continue
         target = os.path.join(src, path)
+        if not os.path.exists(target):  # renamed, or not yet split out, at an older revision
+            first = text if isinstance(text, str) else text[0]
+            holders = [os.path.join(d, f) for d, _, fs in os.walk(src) for f in fs
+                       if not os.path.relpath(d, src).startswith("build")
+                       and f.endswith((".h", ".cpp"))
+                       and first in open(os.path.join(d, f), errors="replace").read()]
+            if len(holders) != 1:
+                results.append((number, path, what, "not applicable"))
+                print(f"{number:3} {path}: {what}: not applicable (no such file)", flush=True)
+                continue
+            print(f"    {path} is {os.path.relpath(holders[0], src)} here", flush=True)
+            target = holders[0]
         original = open(target).read()
         started = time.monotonic()
         edits = [(text, replacement)] if isinstance(text, str) else list(zip(text, replacement))
